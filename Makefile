@@ -1,0 +1,21 @@
+# Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
+.PHONY: build test run bench fuzz format clean
+
+build:
+	cmake --preset default >/dev/null
+	cmake --build --preset default
+
+test: build
+	QT_QPA_PLATFORM=offscreen ctest --preset default
+
+run: build
+	./build/bin/keymint
+
+bench: build
+	./bench/run.sh
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-fuzz

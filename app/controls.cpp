@@ -1,0 +1,70 @@
+#include "app/controls.h"
+
+#include <utility>
+
+namespace app {
+
+Control::Control(ControlDefinition definition)
+    : definition_(std::move(definition)),
+      caption_(definition_.caption),
+      text_(definition_.text),
+      value_(definition_.value),
+      enabled_(definition_.enabled),
+      background_(definition_.background) {}
+
+void Control::set_caption(const std::string& caption) {
+    if (caption_ != caption) {
+        caption_ = caption;
+        notify(Property::Caption);
+    }
+}
+
+void Control::set_text(const std::string& text) {
+    if (text_ == text) {
+        return;
+    }
+    text_ = text;
+    selection_start_ = 0;
+    selection_length_ = 0;
+    notify(Property::Text);
+    if (on_change) {
+        on_change();
+    }
+}
+
+void Control::set_value(int value) {
+    if (value_ != value) {
+        value_ = value;
+        notify(Property::Value);
+    }
+}
+
+void Control::set_enabled(bool enabled) {
+    if (enabled_ != enabled) {
+        enabled_ = enabled;
+        notify(Property::Enabled);
+    }
+}
+
+void Control::set_selection(std::size_t start, std::size_t length) {
+    if (selection_start_ != start || selection_length_ != length) {
+        selection_start_ = start;
+        selection_length_ = length;
+        notify(Property::Selection);
+    }
+}
+
+void Control::set_background(SystemColour colour) {
+    if (background_ != colour) {
+        background_ = colour;
+        notify(Property::Background);
+    }
+}
+
+void Control::notify(Property property) {
+    if (observer_ != nullptr) {
+        observer_->property_changed(*this, property);
+    }
+}
+
+}  // namespace app

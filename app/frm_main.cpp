@@ -1,0 +1,297 @@
+#include "app/frm_main.h"
+
+#include <stdexcept>
+#include <unordered_map>
+
+#include "app/generator.h"
+#include "app/inventory.h"
+#include "app/text.h"
+
+namespace app {
+namespace {
+
+constexpr const char* kApplicationTitle = "Keymint";
+constexpr const char* kCantLoadFile = "Can't load file. Please make folder writeable.";
+constexpr const char* kNotGenerated = "Password not generated!";
+constexpr const char* kSelectChars = "Please select chars to generate password!";
+constexpr const char* kTooShort = "Password must be at least 1 char!";
+constexpr const char* kTooLong = "Password can be max. 50 chars!";
+constexpr const char* kLengthAfterTooLong = "6";
+
+constexpr const char* kUpperClass = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr const char* kLowerClass = "abcdefghijklmnopqrstuvwxyz";
+constexpr const char* kNumberClass = "0123456789";
+constexpr const char* kOtherClass = "!^+%&()=?_£#${[]}\\|*@€~";
+
+std::deque<Control> build_controls() {
+    std::deque<Control> controls;
+    for (const auto& definition : frmMain_inventory()) {
+        controls.emplace_back(definition);
+    }
+    return controls;
+}
+
+std::string with_reason(const std::string& text, const std::exception& error) {
+    return text + "\r\n\r\n" + error.what();
+}
+
+}  // namespace
+
+frmMain::frmMain(Services services)
+    : services_(services),
+      controls_(build_controls()),
+      Image1(control("Image1")),
+      SSTab1(control("SSTab1")),
+      cmdGizle(control("cmdGizle")),
+      cmKapat(control("cmKapat")),
+      Label2(control("Label2")),
+      Label1(control("Label1")),
+      Frame1(control("Frame1")),
+      Picture1(control("Picture1")),
+      blnTumKarakterler(control("blnTumKarakterler")),
+      blnUpper(control("blnUpper")),
+      blnLower(control("blnLower")),
+      blnNumber(control("blnNumber")),
+      blnOzel(control("blnOzel")),
+      Picture2(control("Picture2")),
+      blnOzelKarakterler(control("blnOzelKarakterler")),
+      arrOzelKarakterler(control("arrOzelKarakterler")),
+      Frame2(control("Frame2")),
+      intUzunluk(control("intUzunluk")),
+      Picture3(control("Picture3")),
+      UpDown1(control("UpDown1")),
+      cmdOlustur(control("cmdOlustur")),
+      txtSifre(control("txtSifre")),
+      cmdKopyala(control("cmdKopyala")),
+      Frame3(control("Frame3")),
+      lstSifreler(control("lstSifreler")),
+      optSecililer(control("optSecililer")),
+      optAll(control("optAll")),
+      cmdSifreSil(control("cmdSifreSil")),
+      Frame4(control("Frame4")),
+      blnOncekilerOlmasin(control("blnOncekilerOlmasin")),
+      chkAutoStart(control("chkAutoStart")),
+      systrayshow(control("systrayshow")),
+      systrayhide(control("systrayhide")),
+      systrayolustur(control("systrayolustur")),
+      systrayexit(control("systrayexit")),
+      objFSO(services.files),
+      objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))) {
+    txtSifre.on_change = [this] { txtSifre_Change(); };
+    Form_Initialize();
+}
+
+Control& frmMain::control(std::string_view name) {
+    for (auto& control : controls_) {
+        if (control.name() == name) {
+            return control;
+        }
+    }
+    throw std::out_of_range("No control named " + std::string(name));
+}
+
+void frmMain::set_observer(ControlObserver* observer) {
+    for (auto& control : controls_) {
+        control.set_observer(observer);
+    }
+}
+
+void frmMain::Show() {
+    Form_Load();
+    services_.window.show_window();
+}
+
+// ---- Events ----
+
+void frmMain::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        report(error, "The action could not be completed.");
+    } catch (...) {
+        services_.messages.show("The action could not be completed because of an unknown error.",
+                                kWindowTitle, platform::MessageIcon::Critical);
+    }
+}
+
+void frmMain::report(const std::exception& error, const std::string& context) {
+    services_.messages.show(with_reason(context, error), kWindowTitle,
+                            platform::MessageIcon::Critical);
+}
+
+void frmMain::raise_click(Control& control) {
+    static const std::unordered_map<std::string_view, void (frmMain::*)()> handlers = {
+        {"cmdOlustur", &frmMain::cmdOlustur_Click},
+    };
+    auto handler = handlers.find(control.name());
+    if (handler != handlers.end()) {
+        guarded([&] { (this->*handler->second)(); });
+    }
+}
+
+void frmMain::raise_key_press(Control& control, int& key_ascii) {
+    (void)control;
+    (void)key_ascii;
+}
+
+void frmMain::raise_text_edit(Control& control, const std::string& text) {
+    guarded([&] { control.set_text(text); });
+}
+
+void frmMain::raise_value_change(Control& control, int value) {
+    control.set_value(value);
+    raise_click(control);
+}
+
+void frmMain::raise_activate() {
+    guarded([this] { Form_Activate(); });
+}
+
+void frmMain::raise_tab_change(int tab) {
+    int previous = SSTab1.value();
+    SSTab1.set_value(tab);
+    guarded([&] { SSTab1_Click(previous); });
+}
+
+void frmMain::raise_spin(Control& control, int step) {
+    if (&control == &UpDown1) {
+        guarded([&] { UpDown1_Change(step); });
+    }
+}
+
+// ---- Start-up ----
+
+void frmMain::Form_Initialize() {
+    // A failure only costs the native look of the controls.
+    services_.window.init_common_controls();
+}
+
+void frmMain::Form_Load() {
+    Dil();
+    try {
+        objSifreler.make_sure_exists();
+    } catch (const std::exception& error) {
+        services_.messages.show(with_reason(kCantLoadFile, error), kApplicationTitle,
+                                platform::MessageIcon::None);
+    }
+}
+
+void frmMain::Form_Activate() {
+    // The tray icon is added here once the tray exists.
+    if (services_.instance.previous_instance()) {
+        services_.window.end_process();
+        return;
+    }
+    update_copy_button();
+}
+
+void frmMain::Dil() {
+    // The built-in captions stand until a language file is read.
+}
+
+// ---- Generator ----
+
+void frmMain::cmdOlustur_Click() {
+    Olustur();
+}
+
+void frmMain::Olustur() {
+    strKarakterler.clear();
+    strYeniSifre.clear();
+
+    std::unique_ptr<platform::AppendFile> appending;
+    try {
+        appending = objSifreler.open_for_append();
+    } catch (const platform::FileError& error) {
+        generator_message(with_reason(kCantLoadFile, error));
+        return;
+    }
+
+    if (blnTumKarakterler.value() != 0) {
+        strUpper = kUpperClass;
+        strLower = kLowerClass;
+        strNumber = kNumberClass;
+        strOzel = kOtherClass;
+        if (blnUpper.value() == 1) {
+            strKarakterler += strUpper;
+        }
+        if (blnLower.value() == 1) {
+            strKarakterler += strLower;
+        }
+        if (blnNumber.value() == 1) {
+            strKarakterler += strNumber;
+        }
+        if (blnOzel.value() == 1) {
+            strKarakterler += strOzel;
+        }
+    } else if (blnOzelKarakterler.value() != 0) {
+        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text()));
+        strKarakterler = arrOzelKarakterler.text();
+    }
+
+    if (strKarakterler.empty()) {
+        generator_message(kSelectChars);
+    } else {
+        LengthCheck length = check_length(intUzunluk.text());
+        if (length.result == LengthCheck::BelowMinimum) {
+            generator_message(kTooShort);
+        } else if (length.result == LengthCheck::AboveMaximum) {
+            intUzunluk.set_text(kLengthAfterTooLong);
+            generator_message(kTooLong);
+        } else {
+            SifreOlustur(length.length);
+            // Recorded before it is shown, so that no password is handed out unrecorded.
+            try {
+                bool on_record = SifreKontrol(strYeniSifre);
+                if (!on_record) {
+                    RecordsFile::append(*appending, strYeniSifre);
+                }
+                bool refused = on_record && blnOncekilerOlmasin.value() == 1;
+                txtSifre.set_text(refused ? std::string() : strYeniSifre);
+            } catch (const platform::FileError& error) {
+                generator_message(with_reason(kCantLoadFile, error));
+            }
+        }
+    }
+    update_copy_button();
+}
+
+void frmMain::SifreOlustur(int length) {
+    std::vector<std::string> pool = code_points(strKarakterler);
+    for (int i = 0; i < length; ++i) {
+        intSira = uniform_index(services_.random, pool.size()) + 1;
+        strYeniSifre += pool[intSira - 1];
+    }
+}
+
+bool frmMain::SifreKontrol(const std::string& strSifre) {
+    blnBulundu = objSifreler.is_on_record(strSifre);
+    return blnBulundu;
+}
+
+void frmMain::generator_message(const std::string& text) {
+    services_.messages.show(text, kNotGenerated, platform::MessageIcon::Critical);
+}
+
+// ---- Options and input rules ----
+
+void frmMain::txtSifre_Change() {
+    update_copy_button();
+}
+
+void frmMain::UpDown1_Change(int step) {
+    int length = spin_length(intUzunluk.text(), step);
+    intUzunluk.set_text(std::to_string(length));
+}
+
+void frmMain::update_copy_button() {
+    cmdKopyala.set_enabled(!txtSifre.text().empty());
+}
+
+// ---- Records tab ----
+
+void frmMain::SSTab1_Click(int PreviousTab) {
+    (void)PreviousTab;
+}
+
+}  // namespace app

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <deque>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/records_file.h"
+#include "app/services.h"
+
+namespace app {
+
+// The main window: its controls as data, its state and its event handlers.
+class frmMain {
+  public:
+    explicit frmMain(Services services);
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
+
+    // Loads the window, then shows it.
+    void Show();
+
+    // ---- Controls, in inventory order ----
+    const std::deque<Control>& controls() const { return controls_; }
+    Control& control(std::string_view name);
+    void set_observer(ControlObserver* observer);
+
+    // ---- Events from the window backend ----
+    // Every event runs its handler to the end; a failure becomes one message box.
+    // A button or menu click; for check boxes and option buttons, after the value was set.
+    void raise_click(Control& control);
+    // A character typed into a text box; a handler may set `key_ascii` to 0 to discard it.
+    void raise_key_press(Control& control, int& key_ascii);
+    // The user edited a text box.
+    void raise_text_edit(Control& control, const std::string& text);
+    // The user toggled a check box or chose an option button.
+    void raise_value_change(Control& control, int value);
+    void raise_activate();
+    // The user chose another tab.
+    void raise_tab_change(int tab);
+    // An arrow of an up-down control: +1 up, -1 down.
+    void raise_spin(Control& control, int step);
+
+    // ---- Start-up ----
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Activate();
+    void Dil();
+
+    // ---- Generator ----
+    void cmdOlustur_Click();
+    void Olustur();
+    void SifreOlustur(int length);
+    bool SifreKontrol(const std::string& strSifre);
+
+    // ---- Options and input rules ----
+    void txtSifre_Change();
+    void UpDown1_Change(int step);
+
+    // ---- Records tab ----
+    void SSTab1_Click(int PreviousTab);
+
+  private:
+    void guarded(const std::function<void()>& handler);
+    void report(const std::exception& error, const std::string& context);
+    void generator_message(const std::string& text);
+    void update_copy_button();
+
+    Services services_;
+    std::deque<Control> controls_;
+
+  public:
+    // Controls placed on the window
+    Control& Image1;
+    Control& SSTab1;
+    Control& cmdGizle;
+    Control& cmKapat;
+    Control& Label2;
+    Control& Label1;
+    // Tab "Generate"
+    Control& Frame1;
+    Control& Picture1;
+    Control& blnTumKarakterler;
+    Control& blnUpper;
+    Control& blnLower;
+    Control& blnNumber;
+    Control& blnOzel;
+    Control& Picture2;
+    Control& blnOzelKarakterler;
+    Control& arrOzelKarakterler;
+    Control& Frame2;
+    Control& intUzunluk;
+    Control& Picture3;
+    Control& UpDown1;
+    Control& cmdOlustur;
+    Control& txtSifre;
+    Control& cmdKopyala;
+    // Tab "Records"
+    Control& Frame3;
+    Control& lstSifreler;
+    Control& optSecililer;
+    Control& optAll;
+    Control& cmdSifreSil;
+    // Tab "Options"
+    Control& Frame4;
+    Control& blnOncekilerOlmasin;
+    Control& chkAutoStart;
+    // Tray menu
+    Control& systrayshow;
+    Control& systrayhide;
+    Control& systrayolustur;
+    Control& systrayexit;
+
+    // Records file
+    platform::FileSystem& objFSO;
+    RecordsFile objSifreler;
+
+    // Generator state
+    std::string strUpper;
+    std::string strLower;
+    std::string strNumber;
+    std::string strOzel;
+    std::string strKarakterler;
+    std::string strYeniSifre;
+    std::size_t intSira = 0;
+    bool blnBulundu = false;
+};
+
+}  // namespace app

@@ -1,0 +1,76 @@
+#include "app/generator.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace app {
+
+std::size_t uniform_index(platform::RandomSource& random, std::size_t count) {
+    using Word = std::uint64_t;
+    const Word n = count;
+    // Values below `threshold` would make some results more likely than others.
+    const Word threshold = (std::numeric_limits<Word>::max() - n + 1) % n;
+    for (;;) {
+        Word value = 0;
+        random.fill(reinterpret_cast<std::uint8_t*>(&value), sizeof value);
+        if (value >= threshold) {
+            return static_cast<std::size_t>(value % n);
+        }
+    }
+}
+
+LengthCheck check_length(std::string_view text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.empty()) {
+        return {LengthCheck::BelowMinimum, 0};
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return {LengthCheck::BelowMinimum, 0};
+        }
+    }
+    while (text.size() > 1 && text.front() == '0') {
+        text.remove_prefix(1);
+    }
+    if (text.size() > 2) {
+        return {LengthCheck::AboveMaximum, 0};
+    }
+    int length = 0;
+    for (char c : text) {
+        length = length * 10 + (c - '0');
+    }
+    if (length < kMinimumLength) {
+        return {LengthCheck::BelowMinimum, length};
+    }
+    if (length > kMaximumLength) {
+        return {LengthCheck::AboveMaximum, length};
+    }
+    return {LengthCheck::Valid, length};
+}
+
+int spin_length(std::string_view text, int step) {
+    LengthCheck current = check_length(text);
+    int length = current.result == LengthCheck::AboveMaximum ? kMaximumLength : current.length;
+    length = std::clamp(length, kMinimumLength, kMaximumLength);
+    return std::clamp(length + step, kMinimumLength, kMaximumLength);
+}
+
+std::string custom_pool(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) > ' ' && c != '\x7F') {
+            kept += c;
+        }
+    }
+    return kept;
+}
+
+}  // namespace app

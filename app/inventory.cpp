@@ -1,0 +1,78 @@
+#include "app/inventory.h"
+
+#include "app/links.h"
+
+namespace app {
+
+const std::vector<std::string>& tab_captions() {
+    static const std::vector<std::string> captions = {"Generate", "Records", "Options", "About"};
+    return captions;
+}
+
+const std::vector<ControlDefinition>& frmMain_inventory() {
+    using K = ControlKind;
+    // clang-format off
+    static const std::vector<ControlDefinition> inventory = {
+        // name, kind, container, tab, caption, {left, top, width, height}, tab index, tooltip,
+        // value, enabled, text, background
+        {"Image1", K::Picture, "", kOnEveryTab, "", {0, 0, 4695, 1170}},
+        {"SSTab1", K::TabControl, "", kOnEveryTab, "", {120, 1200, 4485, 5655}, 5, "", kTabGenerate},
+        {"cmdGizle", K::Button, "", kOnEveryTab, "&Gizle", {2520, 6960, 975, 495}, 4},
+        {"cmKapat", K::Button, "", kOnEveryTab, "Çıkış", {3600, 6960, 975, 495}, 1},
+        {"Label2", K::Label, "", kOnEveryTab, std::string(kMakerLink.host), {120, 6960, 1200, 255}, 3,
+         "Go to " + std::string(kMakerLink.host)},
+        {"Label1", K::Label, "", kOnEveryTab, std::string(kAdviceLink.host), {120, 7200, 1575, 255}, 2,
+         "Go to " + std::string(kAdviceLink.address)},
+
+        // Tab "Generate"
+        {"Frame1", K::Frame, "SSTab1", kTabGenerate, " [ Karakter Ayarları ] ", {120, 480, 4215, 3375}, 18},
+        {"Picture1", K::Container, "Frame1", kTabGenerate, "", {240, 240, 2535, 495}, 24},
+        {"blnTumKarakterler", K::OptionButton, "Picture1", kTabGenerate, "Tüm Karakterler",
+         {0, 0, 1935, 495}, 25, "", 1},
+        {"blnUpper", K::CheckBox, "Frame1", kTabGenerate, "Büyük Harfler (A-Z)", {480, 600, 1935, 495},
+         23, "Include ABCDEFGHIJKLMNOPQRSTUVWXYZ chars.", 1},
+        {"blnLower", K::CheckBox, "Frame1", kTabGenerate, "Küçük Harfler (a-z)", {480, 960, 1695, 495},
+         22, "Include abcdefghijklmnopqrstuvwxyz chars.", 1},
+        {"blnNumber", K::CheckBox, "Frame1", kTabGenerate, "Numaralar (0-9)", {480, 1320, 1455, 495},
+         21, "Include 0123456789 chars.", 1},
+        {"blnOzel", K::CheckBox, "Frame1", kTabGenerate, "Diğer Karakterler", {480, 1680, 1575, 495},
+         19, "Include !^+%&()=?_£#${[]}\\|*@€~ chars.", 1},
+        {"Picture2", K::Container, "Frame1", kTabGenerate, "", {240, 2160, 3375, 495}, 26},
+        {"blnOzelKarakterler", K::OptionButton, "Picture2", kTabGenerate,
+         "&Sadece Aşağıdaki Karakterler", {0, 120, 2895, 375}, 27},
+        {"arrOzelKarakterler", K::TextBox, "Frame1", kTabGenerate, "", {480, 2760, 3495, 375}, 20,
+         "", 0, true, "", SystemColour::InactiveBorder},
+        {"Frame2", K::Frame, "SSTab1", kTabGenerate, "[ Karakter Sayısı ] ", {120, 3960, 1575, 975}, 6},
+        {"intUzunluk", K::TextBox, "Frame2", kTabGenerate, "", {240, 360, 855, 375}, 7, "", 0, true,
+         "8"},
+        {"Picture3", K::Container, "Frame2", kTabGenerate, "", {1120, 375, 225, 345}, 28},
+        {"UpDown1", K::UpDown, "Picture3", kTabGenerate, "", {-10, -10, 255, 375}, 29},
+        {"cmdOlustur", K::Button, "SSTab1", kTabGenerate, "Şifre &Oluştur", {1800, 4080, 2535, 855}, 0},
+        {"txtSifre", K::TextBox, "SSTab1", kTabGenerate, "", {120, 5040, 3255, 375}, 8},
+        {"cmdKopyala", K::Button, "SSTab1", kTabGenerate, "&Kopyala", {3480, 5040, 855, 375}, 9},
+
+        // Tab "Records"
+        {"Frame3", K::Frame, "SSTab1", kTabRecords, " [ Kayıtlı Şifreler ] ", {120, 480, 4215, 4095}, 13},
+        {"lstSifreler", K::ListBox, "Frame3", kTabRecords, "", {120, 360, 3975, 3570}, 14},
+        {"optSecililer", K::OptionButton, "SSTab1", kTabRecords, "Seçili Olanı", {240, 4680, 1335, 495}, 15},
+        {"optAll", K::OptionButton, "SSTab1", kTabRecords, "Tüm Kayıtları", {240, 5040, 1215, 495}, 16},
+        {"cmdSifreSil", K::Button, "SSTab1", kTabRecords, "Sil", {1680, 4800, 975, 615}, 17},
+
+        // Tab "Options"
+        {"Frame4", K::Frame, "SSTab1", kTabOptions, " [ Seçenekler ] ", {120, 480, 4215, 1455}, 10},
+        {"blnOncekilerOlmasin", K::CheckBox, "Frame4", kTabOptions,
+         "Kayıtlı şifreler tekrar oluşturulmasın", {240, 240, 2775, 615}, 12, "", 1},
+        {"chkAutoStart", K::CheckBox, "Frame4", kTabOptions, "Program sistem açılışında başlasın",
+         {240, 840, 2775, 375}, 11},
+
+        // The tray's pop-up menu
+        {"systrayshow", K::MenuItem, "systraymenu", kOnEveryTab, "Show"},
+        {"systrayhide", K::MenuItem, "systraymenu", kOnEveryTab, "Hide"},
+        {"systrayolustur", K::MenuItem, "systraymenu", kOnEveryTab, "Generate"},
+        {"systrayexit", K::MenuItem, "systraymenu", kOnEveryTab, "Exit"},
+    };
+    // clang-format on
+    return inventory;
+}
+
+}  // namespace app

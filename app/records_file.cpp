@@ -1,0 +1,56 @@
+#include "app/records_file.h"
+
+namespace app {
+
+RecordsFile::RecordsFile(platform::FileSystem& files, std::string path)
+    : files_(files), path_(std::move(path)) {}
+
+void RecordsFile::make_sure_exists() {
+    if (!files_.exists(path_)) {
+        files_.create(path_, std::string(kFirstLine) + std::string(kLineEnd),
+                      platform::FileAccess::OwnerOnly);
+    }
+}
+
+std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append() {
+    make_sure_exists();
+    return files_.open_for_append(path_);
+}
+
+bool RecordsFile::is_on_record(std::string_view candidate) {
+    std::string text = files_.read_all(path_);
+    return !text.empty() && has_line(text, candidate);
+}
+
+void RecordsFile::append(platform::AppendFile& file, std::string_view password) {
+    std::string line;
+    // A hand-edited file may lack its final line break; the new record must not join that line.
+    std::string last = file.tail(kLineEnd.size());
+    if (!last.empty() && last != kLineEnd) {
+        line += kLineEnd;
+    }
+    line += password;
+    line += kLineEnd;
+    file.write(line);
+}
+
+bool has_line(std::string_view text, std::string_view line) {
+    if (line.find(RecordsFile::kLineEnd) != std::string_view::npos) {
+        return false;
+    }
+    auto separator_before = [&](std::size_t pos) {
+        return pos == 0 || (pos >= 2 && text.substr(pos - 2, 2) == RecordsFile::kLineEnd);
+    };
+    auto separator_after = [&](std::size_t end) {
+        return end == text.size() || text.substr(end, 2) == RecordsFile::kLineEnd;
+    };
+    for (auto pos = text.find(line); pos != std::string_view::npos;
+         pos = text.find(line, pos + 1)) {
+        if (separator_before(pos) && separator_after(pos + line.size())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace app

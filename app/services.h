@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/instance_flag.h"
+#include "platform/message_box.h"
+#include "platform/program_info.h"
+#include "platform/random_source.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
+
+namespace app {
+
+// Everything outside the process that the main window reaches.
+struct Services {
+    platform::ProgramInfo& program;
+    platform::FileSystem& files;
+    platform::RandomSource& random;
+    platform::MessageBoxService& messages;
+    platform::Sound& sound;
+    platform::InstanceFlag& instance;
+    platform::WindowSystem& window;
+};
+
+}  // namespace app

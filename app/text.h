@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+// Splits UTF-8 text into its code points; a malformed byte becomes U+FFFD.
+std::vector<std::string> code_points(std::string_view text);
+
+std::size_t code_point_count(std::string_view text);
+
+}  // namespace app

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace platform::posix {
+
+class PosixFileSystem : public FileSystem {
+  public:
+    bool exists(const std::string& path) override;
+    std::string read_all(const std::string& path) override;
+    void touch(const std::string& path, FileAccess access) override;
+    void create(const std::string& path, std::string_view contents, FileAccess access) override;
+    std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
+    void replace(const std::string& path, std::string_view contents, FileAccess access) override;
+    void make_writable(const std::string& path) override;
+};
+
+}  // namespace platform::posix

@@ -1,0 +1,56 @@
+#include "platform/posix/posix_instance_flag.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform::posix {
+namespace {
+
+std::uint64_t fnv1a(const std::string& text) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 1099511628211ull;
+    }
+    return hash;
+}
+
+}  // namespace
+
+PosixInstanceFlag::PosixInstanceFlag(const std::string& executable,
+                                     const std::string& lock_folder) {
+    char name[64];
+    // One lock per user and executable, so another user's copy does not count.
+    std::snprintf(name, sizeof name, "/keymint-%u-%016llx.lock", static_cast<unsigned>(::getuid()),
+                  static_cast<unsigned long long>(fnv1a(executable)));
+    std::string path = lock_folder + name;
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+        return;  // without a lock file every start counts as the first
+    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        previous_ = errno == EWOULDBLOCK;
+    }
+}
+
+PosixInstanceFlag::~PosixInstanceFlag() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+std::string PosixInstanceFlag::default_lock_folder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0' && ::access(runtime, W_OK) == 0) {
+        return runtime;
+    }
+    const char* temporary = std::getenv("TMPDIR");
+    return (temporary != nullptr && *temporary != '\0') ? temporary : "/tmp";
+}
+
+}  // namespace platform::posix

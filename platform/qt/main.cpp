@@ -1,0 +1,83 @@
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/mdl_visual_style.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_instance_flag.h"
+#include "platform/posix/posix_program_info.h"
+#include "platform/posix/posix_random_source.h"
+#include "platform/qt/artwork.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_window.h"
+
+namespace {
+
+bool has_value(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// A local X display (":0", ":1.0") whose socket nobody listens on.
+bool local_x_display_unreachable(const std::string& display) {
+    if (display.empty() || display[0] != ':') {
+        return false;  // remote or unusual displays are left to Qt
+    }
+    std::string number = display.substr(1, display.find('.') - 1);
+    std::string path = "/tmp/.X11-unix/X" + number;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    bool refused = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
+    ::close(fd);
+    // An abstract socket may still serve the display when the file is missing.
+    return refused && ::access(path.c_str(), F_OK) == 0;
+}
+
+// Qt aborts when it finds no display; say so plainly instead.
+bool display_available() {
+    if (has_value("QT_QPA_PLATFORM") || has_value("WAYLAND_DISPLAY")) {
+        return true;
+    }
+    if (!has_value("DISPLAY")) {
+        return false;
+    }
+    return !local_x_display_unreachable(std::getenv("DISPLAY"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!display_available()) {
+        std::fputs("Keymint needs a graphical desktop, but no display was found.\n", stderr);
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Keymint");
+    QApplication::setDesktopFileName("keymint");
+    platform::qt::use_window_font();
+
+    platform::posix::PosixProgramInfo program;
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    platform::posix::PosixInstanceFlag instance(
+        program.path_of(program.base_name()),
+        platform::posix::PosixInstanceFlag::default_lock_folder());
+    platform::qt::QtWindow window;
+    platform::qt::QtMessageBoxes messages(&window);
+    platform::qt::QtSound sound;
+
+    app::Services services{program, files, random, messages, sound, instance, window};
+    auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
+    return QApplication::exec();
+}

@@ -1,0 +1,358 @@
+#include "platform/qt/qt_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/frm_main.h"
+#include "app/inventory.h"
+#include "platform/qt/artwork.h"
+#include "platform/qt/text_positions.h"
+
+namespace platform::qt {
+namespace {
+
+QString to_qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+bool takes_focus(app::ControlKind kind) {
+    using K = app::ControlKind;
+    switch (kind) {
+        case K::TabControl:
+        case K::OptionButton:
+        case K::CheckBox:
+        case K::TextBox:
+        case K::ListBox:
+        case K::Button:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The character code a key press types, as the handlers see it, or -1 for keys that type none.
+int typed_character(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Backspace) {
+        return 8;
+    }
+    if (key.modifiers() & Qt::ControlModifier) {
+        switch (key.key()) {
+            case Qt::Key_C:
+                return 3;
+            case Qt::Key_V:
+                return 22;
+            case Qt::Key_X:
+                return 24;
+            default:
+                return -1;
+        }
+    }
+    QString text = key.text();
+    if (text.isEmpty()) {
+        return -1;
+    }
+    char32_t code = text.toUcs4().value(0);
+    return code >= 0x20 && code != 0x7F ? static_cast<int>(code) : -1;
+}
+
+}  // namespace
+
+QtWindow::QtWindow() {
+    setWindowTitle(QString::fromUtf8(app::kWindowTitle));
+    setWindowIcon(program_icon());
+}
+
+void QtWindow::build(app::frmMain& form) {
+    form_ = &form;
+    QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    double dpi = display != nullptr ? display->logicalDotsPerInchX() : 96.0;
+    pixels_per_twip_ = dpi / 96.0 / app::kTwipsPerPixelAt96Dpi;
+    setFixedSize(pixels(app::kClientWidthTwips), pixels(app::kClientHeightTwips));
+
+    for (const auto& const_control : form.controls()) {
+        auto& control = const_cast<app::Control&>(const_control);
+        const auto& definition = control.definition();
+        if (definition.kind == app::ControlKind::MenuItem) {
+            continue;  // the tray's menu has no place in the window
+        }
+        QWidget* parent = this;
+        if (!definition.container.empty()) {
+            parent = definition.container == "SSTab1" ? tabs_ : widgets_.at(definition.container);
+        }
+        QWidget* widget = create_widget(control, parent);
+        widget->setObjectName(to_qt(definition.name));
+        place(widget, definition.rect);
+        if (!definition.tooltip.empty()) {
+            widget->setToolTip(to_qt(definition.tooltip));
+        }
+        if (parent == tabs_) {
+            tab_members_.emplace_back(widget, definition.tab);
+            widget->raise();
+        }
+        widgets_[definition.name] = widget;
+        controls_[widget] = &control;
+        for (auto property :
+             {app::Property::Enabled, app::Property::Value, app::Property::Background}) {
+            mirror(control, widget, property);
+        }
+        connect_events(control, widget);
+    }
+    show_tab(form.SSTab1.value());
+    apply_tab_order();
+    form.set_observer(this);
+}
+
+QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
+    using K = app::ControlKind;
+    const QString caption = to_qt(control.caption());
+    switch (control.kind()) {
+        case K::Picture: {
+            auto* picture = new QLabel(parent);
+            QSize size(pixels(control.definition().rect.width),
+                       pixels(control.definition().rect.height));
+            picture->setPixmap(banner_picture(size, devicePixelRatioF()));
+            return picture;
+        }
+        case K::TabControl: {
+            tabs_ = new QTabWidget(parent);
+            for (const auto& tab : app::tab_captions()) {
+                tabs_->addTab(new QWidget(tabs_), to_qt(tab));
+            }
+            return tabs_;
+        }
+        case K::Frame:
+            return new QGroupBox(caption, parent);
+        case K::Container:
+            return new QWidget(parent);
+        case K::OptionButton: {
+            auto* option = new QRadioButton(caption, parent);
+            // Grouping follows the model's containers, not Qt's.
+            option->setAutoExclusive(false);
+            return option;
+        }
+        case K::CheckBox:
+            return new QCheckBox(caption, parent);
+        case K::TextBox: {
+            auto* box = new QLineEdit(to_qt(control.text()), parent);
+            box->installEventFilter(this);
+            return box;
+        }
+        case K::ListBox:
+            return new QListView(parent);
+        case K::UpDown: {
+            auto* spin = new QWidget(parent);
+            auto* layout = new QVBoxLayout(spin);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->setSpacing(0);
+            for (auto arrow : {Qt::UpArrow, Qt::DownArrow}) {
+                auto* button = new QToolButton(spin);
+                button->setArrowType(arrow);
+                button->setAutoRepeat(true);
+                button->setFocusPolicy(Qt::NoFocus);
+                button->setObjectName(arrow == Qt::UpArrow ? "up" : "down");
+                button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+                layout->addWidget(button);
+            }
+            return spin;
+        }
+        case K::Button:
+            return new QPushButton(caption, parent);
+        case K::Label:
+            return new QLabel(caption, parent);
+        case K::MenuItem:
+            break;
+    }
+    return new QWidget(parent);
+}
+
+void QtWindow::connect_events(app::Control& control, QWidget* widget) {
+    app::frmMain& form = *form_;
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        connect(button, &QPushButton::clicked, this,
+                [&form, &control] { form.raise_click(control); });
+    } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        connect(check, &QCheckBox::clicked, this,
+                [&form, &control](bool checked) { form.raise_value_change(control, checked); });
+    } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+        connect(option, &QRadioButton::clicked, this, [this, &form, &control, option] {
+            // A chosen option stays chosen when clicked again.
+            option->setChecked(true);
+            form.raise_value_change(control, 1);
+            mirror(control, option, app::Property::Value);
+        });
+    } else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+        connect(box, &QLineEdit::textEdited, this, [&form, &control](const QString& text) {
+            form.raise_text_edit(control, text.toStdString());
+        });
+    } else if (widget == tabs_) {
+        connect(tabs_, &QTabWidget::currentChanged, this, [this, &form](int index) {
+            show_tab(index);
+            form.raise_tab_change(index);
+        });
+    } else if (control.kind() == app::ControlKind::UpDown) {
+        for (auto* button : widget->findChildren<QToolButton*>()) {
+            int step = button->objectName() == "up" ? 1 : -1;
+            connect(button, &QToolButton::clicked, this,
+                    [&form, &control, step] { form.raise_spin(control, step); });
+        }
+    }
+}
+
+void QtWindow::place(QWidget* widget, const app::TwipsRect& rect) {
+    widget->setGeometry(pixels(rect.left), pixels(rect.top), pixels(rect.width),
+                        pixels(rect.height));
+}
+
+int QtWindow::pixels(int twips) const {
+    return static_cast<int>(std::lround(twips * pixels_per_twip_));
+}
+
+void QtWindow::show_tab(int index) {
+    current_tab_ = index;
+    for (auto& [widget, tab] : tab_members_) {
+        widget->setVisible(tab == index);
+    }
+}
+
+void QtWindow::apply_tab_order() {
+    std::vector<std::pair<int, QWidget*>> order;
+    for (auto& [widget, control] : controls_) {
+        int index = control->definition().tab_index;
+        if (index != app::kNoTabIndex && takes_focus(control->kind())) {
+            order.emplace_back(index, static_cast<QWidget*>(widget));
+        }
+    }
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1].second, order[i].second);
+    }
+}
+
+void QtWindow::property_changed(const app::Control& control, app::Property property) {
+    auto found = widgets_.find(control.name());
+    if (found != widgets_.end()) {
+        mirror(control, found->second, property);
+    }
+}
+
+void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Property property) {
+    using P = app::Property;
+    switch (property) {
+        case P::Caption:
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                button->setText(to_qt(control.caption()));
+            } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+                frame->setTitle(to_qt(control.caption()));
+            } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+                label->setText(to_qt(control.caption()));
+            }
+            break;
+        case P::Text:
+            if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+                if (box->text().toStdString() != control.text()) {
+                    box->setText(to_qt(control.text()));
+                }
+            }
+            break;
+        case P::Value:
+            if (auto* button = qobject_cast<QAbstractButton*>(widget);
+                button && button->isCheckable()) {
+                button->setChecked(control.value() != 0);
+            } else if (widget == tabs_ && tabs_->currentIndex() != control.value()) {
+                tabs_->setCurrentIndex(control.value());
+            }
+            break;
+        case P::Enabled:
+            widget->setEnabled(control.enabled());
+            break;
+        case P::Selection:
+            if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+                auto [start, length] =
+                    utf16_range(box->text(), control.selection_start(), control.selection_length());
+                box->setSelection(start, length);
+            }
+            break;
+        case P::Background:
+            if (control.background() != app::SystemColour::Default) {
+                QPalette colours = widget->palette();
+                QPalette::ColorRole source =
+                    control.background() == app::SystemColour::InactiveBorder ? QPalette::Window
+                                                                              : QPalette::Base;
+                colours.setColor(QPalette::Base, QApplication::palette().color(source));
+                widget->setPalette(colours);
+            }
+            break;
+        case P::Items:
+        case P::ListIndex:
+            break;
+    }
+}
+
+bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto found = controls_.find(watched);
+        if (found != controls_.end()) {
+            int code = typed_character(*static_cast<QKeyEvent*>(event));
+            if (code >= 0) {
+                form_->raise_key_press(*found->second, code);
+                if (code == 0) {
+                    return true;
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void QtWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && form_ != nullptr) {
+        form_->raise_activate();
+    }
+    QWidget::changeEvent(event);
+}
+
+void QtWindow::show_window() {
+    show();
+}
+
+void QtWindow::hide_window() {
+    hide();
+}
+
+bool QtWindow::window_visible() const {
+    return isVisible();
+}
+
+void QtWindow::set_window_state(WindowState state) {
+    if (state == WindowState::Minimized) {
+        setWindowState(windowState() | Qt::WindowMinimized);
+    } else {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+}
+
+WindowState QtWindow::window_state() const {
+    return (windowState() & Qt::WindowMinimized) ? WindowState::Minimized : WindowState::Normal;
+}
+
+void QtWindow::end_process() {
+    hide();
+    // Queued, so that it also ends a process whose event loop has not started yet.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+}  // namespace platform::qt

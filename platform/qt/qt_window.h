@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/controls.h"
+#include "platform/window_system.h"
+
+class QTabWidget;
+
+namespace app {
+class frmMain;
+}
+
+namespace platform::qt {
+
+// The real main window, built from frmMain's control inventory. It mirrors every property
+// change of the model onto its widgets and turns the user's actions into the model's events.
+class QtWindow : public QWidget, public app::ControlObserver, public WindowSystem {
+  public:
+    QtWindow();
+
+    // Creates one widget per control of `form` and starts observing it.
+    void build(app::frmMain& form);
+
+    // The widget built for a control, or nullptr.
+    QWidget* widget(const std::string& name) const;
+    // Pixels per twip on this screen.
+    double pixels_per_twip() const { return pixels_per_twip_; }
+
+    // ControlObserver
+    void property_changed(const app::Control& control, app::Property property) override;
+
+    // WindowSystem
+    bool init_common_controls() override { return true; }
+    void show_window() override;
+    void hide_window() override;
+    bool window_visible() const override;
+    void set_window_state(WindowState state) override;
+    WindowState window_state() const override;
+    void end_process() override;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* create_widget(app::Control& control, QWidget* parent);
+    void connect_events(app::Control& control, QWidget* widget);
+    void place(QWidget* widget, const app::TwipsRect& rect);
+    void show_tab(int index);
+    void apply_tab_order();
+    void mirror(const app::Control& control, QWidget* widget, app::Property property);
+    int pixels(int twips) const;
+
+    app::frmMain* form_ = nullptr;
+    double pixels_per_twip_ = 1.0 / 15;
+    QTabWidget* tabs_ = nullptr;
+    std::unordered_map<std::string, QWidget*> widgets_;
+    std::unordered_map<QObject*, app::Control*> controls_;
+    // Controls placed directly on the tab control, with the tab that shows them.
+    std::vector<std::pair<QWidget*, int>> tab_members_;
+    int current_tab_ = 0;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,64 @@
+// Renders Keymint's window, with one password generated, into a PNG for the README.
+// Usage: keymint-screenshot OUTPUT.png
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "app/mdl_visual_style.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_random_source.h"
+#include "platform/qt/artwork.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_window.h"
+
+namespace {
+
+class TemporaryProgram : public platform::ProgramInfo {
+  public:
+    explicit TemporaryProgram(std::string folder) : folder_(std::move(folder)) {}
+    std::string folder() const override { return folder_; }
+    std::string base_name() const override { return "keymint"; }
+    char separator() const override { return '/'; }
+
+  private:
+    std::string folder_;
+};
+
+class FirstInstance : public platform::InstanceFlag {
+  public:
+    bool previous_instance() override { return false; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fputs("usage: keymint-screenshot OUTPUT.png\n", stderr);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    platform::qt::use_window_font();
+
+    QTemporaryDir folder;
+    TemporaryProgram program(folder.path().toStdString());
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    FirstInstance instance;
+    platform::qt::QtWindow window;
+    platform::qt::QtMessageBoxes messages(&window);
+    platform::qt::QtSound sound;
+    app::Services services{program, files, random, messages, sound, instance, window};
+    auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
+    form->raise_activate();
+    form->raise_click(form->cmdOlustur);
+
+    for (int i = 0; i < 10; ++i) {
+        QApplication::processEvents();
+    }
+    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "Could not write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
