@@ -78,6 +78,7 @@ frmMain::frmMain(Services services)
       objFSO(services.files),
       objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))) {
     txtSifre.on_change = [this] { txtSifre_Change(); };
+    arrOzelKarakterler.on_change = [this] { arrOzelKarakterler_Change(); };
     Form_Initialize();
 }
 
@@ -122,6 +123,12 @@ void frmMain::report(const std::exception& error, const std::string& context) {
 void frmMain::raise_click(Control& control) {
     static const std::unordered_map<std::string_view, void (frmMain::*)()> handlers = {
         {"cmdOlustur", &frmMain::cmdOlustur_Click},
+        {"blnUpper", &frmMain::blnUpper_Click},
+        {"blnLower", &frmMain::blnLower_Click},
+        {"blnNumber", &frmMain::blnNumber_Click},
+        {"blnOzel", &frmMain::blnOzel_Click},
+        {"blnTumKarakterler", &frmMain::blnTumKarakterler_Click},
+        {"blnOzelKarakterler", &frmMain::blnOzelKarakterler_Click},
     };
     auto handler = handlers.find(control.name());
     if (handler != handlers.end()) {
@@ -130,8 +137,15 @@ void frmMain::raise_click(Control& control) {
 }
 
 void frmMain::raise_key_press(Control& control, int& key_ascii) {
-    (void)control;
-    (void)key_ascii;
+    static const std::unordered_map<std::string_view, void (frmMain::*)(int&)> handlers = {
+        {"arrOzelKarakterler", &frmMain::arrOzelKarakterler_KeyPress},
+        {"intUzunluk", &frmMain::intUzunluk_KeyPress},
+        {"txtSifre", &frmMain::txtSifre_KeyPress},
+    };
+    auto handler = handlers.find(control.name());
+    if (handler != handlers.end()) {
+        guarded([&] { (this->*handler->second)(key_ascii); });
+    }
 }
 
 void frmMain::raise_text_edit(Control& control, const std::string& text) {
@@ -139,8 +153,23 @@ void frmMain::raise_text_edit(Control& control, const std::string& text) {
 }
 
 void frmMain::raise_value_change(Control& control, int value) {
-    control.set_value(value);
+    if (control.kind() == ControlKind::OptionButton && value != 0) {
+        select_option(control);
+    } else {
+        control.set_value(value);
+    }
     raise_click(control);
+}
+
+void frmMain::select_option(Control& option) {
+    for (auto& other : controls_) {
+        if (&other != &option && other.kind() == ControlKind::OptionButton &&
+            other.definition().container == option.definition().container &&
+            other.definition().tab == option.definition().tab) {
+            other.set_value(0);
+        }
+    }
+    option.set_value(1);
 }
 
 void frmMain::raise_activate() {
@@ -275,8 +304,72 @@ void frmMain::generator_message(const std::string& text) {
 
 // ---- Options and input rules ----
 
+void frmMain::KutuDurumu() {
+    bool any_class = blnUpper.value() != 0 || blnLower.value() != 0 || blnNumber.value() != 0 ||
+                     blnOzel.value() != 0;
+    cmdOlustur.set_enabled(any_class);
+}
+
+void frmMain::blnUpper_Click() {
+    KutuDurumu();
+}
+
+void frmMain::blnLower_Click() {
+    KutuDurumu();
+}
+
+void frmMain::blnNumber_Click() {
+    KutuDurumu();
+}
+
+void frmMain::blnOzel_Click() {
+    KutuDurumu();
+}
+
+void frmMain::blnTumKarakterler_Click() {
+    for (auto* box : {&blnUpper, &blnLower, &blnNumber, &blnOzel}) {
+        box->set_enabled(true);
+    }
+    blnOzelKarakterler.set_value(0);
+    arrOzelKarakterler.set_enabled(false);
+    arrOzelKarakterler.set_background(SystemColour::InactiveBorder);
+    KutuDurumu();
+}
+
+void frmMain::blnOzelKarakterler_Click() {
+    for (auto* box : {&blnUpper, &blnLower, &blnNumber, &blnOzel}) {
+        box->set_enabled(false);
+    }
+    arrOzelKarakterler.set_enabled(true);
+    arrOzelKarakterler.set_background(SystemColour::WindowBackground);
+    blnTumKarakterler.set_value(0);
+    cmdOlustur.set_enabled(!arrOzelKarakterler.text().empty());
+}
+
+void frmMain::arrOzelKarakterler_Change() {
+    cmdOlustur.set_enabled(!arrOzelKarakterler.text().empty());
+}
+
 void frmMain::txtSifre_Change() {
     update_copy_button();
+}
+
+void frmMain::arrOzelKarakterler_KeyPress(int& KeyAscii) {
+    if (KeyAscii == ' ') {
+        KeyAscii = 0;
+        services_.sound.beep();
+    }
+}
+
+void frmMain::intUzunluk_KeyPress(int& KeyAscii) {
+    if (KeyAscii < '0' || KeyAscii > '9') {
+        KeyAscii = 0;
+        services_.sound.beep();
+    }
+}
+
+void frmMain::txtSifre_KeyPress(int& KeyAscii) {
+    KeyAscii = 0;
 }
 
 void frmMain::UpDown1_Change(int step) {

@@ -57,7 +57,18 @@ class frmMain {
     bool SifreKontrol(const std::string& strSifre);
 
     // ---- Options and input rules ----
+    void KutuDurumu();
+    void blnUpper_Click();
+    void blnLower_Click();
+    void blnNumber_Click();
+    void blnOzel_Click();
+    void blnTumKarakterler_Click();
+    void blnOzelKarakterler_Click();
+    void arrOzelKarakterler_Change();
     void txtSifre_Change();
+    void arrOzelKarakterler_KeyPress(int& KeyAscii);
+    void intUzunluk_KeyPress(int& KeyAscii);
+    void txtSifre_KeyPress(int& KeyAscii);
     void UpDown1_Change(int step);
 
     // ---- Records tab ----
@@ -65,6 +76,8 @@ class frmMain {
 
   private:
     void guarded(const std::function<void()>& handler);
+    // Chooses an option button and clears the others in its container.
+    void select_option(Control& option);
     void report(const std::exception& error, const std::string& context);
     void generator_message(const std::string& text);
     void update_copy_button();

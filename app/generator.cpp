@@ -57,8 +57,7 @@ LengthCheck check_length(std::string_view text) {
 
 int spin_length(std::string_view text, int step) {
     LengthCheck current = check_length(text);
-    int length = current.result == LengthCheck::AboveMaximum ? kMaximumLength : current.length;
-    length = std::clamp(length, kMinimumLength, kMaximumLength);
+    int length = current.result == LengthCheck::AboveMaximum ? kMaximumLength + 1 : current.length;
     return std::clamp(length + step, kMinimumLength, kMaximumLength);
 }
 

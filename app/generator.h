@@ -25,7 +25,8 @@ struct LengthCheck {
 // included, counts as below the minimum; a digit string of any size above 50 as above it.
 LengthCheck check_length(std::string_view text);
 
-// The length the up-down arrows write: one step from the box's number, kept within 1 to 50.
+// The length the up-down arrows write: one step from the box's number (0 when it holds none),
+// kept within 1 to 50.
 int spin_length(std::string_view text, int step);
 
 // The custom list as the generator uses it: spaces removed, and the control characters that

@@ -241,6 +241,11 @@ void QtWindow::apply_tab_order() {
     }
 }
 
+QWidget* QtWindow::widget(const std::string& name) const {
+    auto found = widgets_.find(name);
+    return found == widgets_.end() ? nullptr : found->second;
+}
+
 void QtWindow::property_changed(const app::Control& control, app::Property property) {
     auto found = widgets_.find(control.name());
     if (found != widgets_.end()) {

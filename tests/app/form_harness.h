@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <set>
+
+#include "app/mdl_visual_style.h"
+#include "doubles.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_random_source.h"
+
+// The secure source until a test scripts its draws.
+struct SwitchableRandom : platform::RandomSource {
+    void fill(std::uint8_t* bytes, std::size_t count) override {
+        if (scripted) {
+            scripted_random.fill(bytes, count);
+        } else {
+            secure_random.fill(bytes, count);
+        }
+    }
+    platform::posix::PosixRandomSource secure_random;
+    doubles::ScriptedRandom scripted_random;
+    bool scripted = false;
+};
+
+// A started main window over test doubles, in a fresh program folder.
+struct FormHarness {
+    doubles::TempFolder folder;
+    doubles::FakeProgramInfo program{folder.path()};
+    platform::posix::PosixFileSystem files;
+    SwitchableRandom random;
+    doubles::RecordingMessages messages;
+    doubles::CountingSound sound;
+    doubles::FixedInstanceFlag instance;
+    doubles::FakeWindowSystem window;
+    std::unique_ptr<app::frmMain> form;
+
+    app::Services services() { return {program, files, random, messages, sound, instance, window}; }
+
+    // Starts a run of the program; a second call starts a new run in the same folder.
+    app::frmMain& start() {
+        form.reset();
+        form = app::Main(services(), [](app::frmMain&) {});
+        form->raise_activate();
+        return *form;
+    }
+
+    // Makes the next draw from a pool of `pool_size` code points pick index `index`.
+    void pick(std::uint64_t pool_size, std::uint64_t index) {
+        random.scripted = true;
+        random.scripted_random.words.push_back(pool_size + index);
+    }
+
+    std::string records_path() const { return folder.file("sifreler.dat"); }
+    std::string records() const { return doubles::read_file(records_path()); }
+};

@@ -1,0 +1,104 @@
+#include "app/generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "doubles.h"
+#include "platform/posix/posix_random_source.h"
+
+namespace {
+
+TEST(UniformIndex, RejectsTheWordsThatWouldBiasTheResult) {
+    // 2^64 mod 3 is 1, so the word 0 would make index 0 slightly likelier and must be redrawn.
+    doubles::ScriptedRandom random;
+    random.words = {0, 7};
+    EXPECT_EQ(app::uniform_index(random, 3), 7u % 3);
+    EXPECT_EQ(random.draws, 2);
+
+    random.words = {~std::uint64_t{0}};
+    EXPECT_EQ(app::uniform_index(random, 1), 0u);
+    EXPECT_EQ(random.draws, 3);
+}
+
+TEST(UniformIndex, SecureSourceIsUniformAcrossThePool) {
+    // Chi-square over the 85-character default pool; the bound is far beyond chance (p < 1e-6)
+    // yet catches a modulo bias or a stuck source at once.
+    platform::posix::PosixRandomSource random;
+    constexpr std::size_t kBuckets = 85;
+    constexpr int kDraws = 170000;
+    std::vector<int> counts(kBuckets);
+    for (int i = 0; i < kDraws; ++i) {
+        ++counts[app::uniform_index(random, kBuckets)];
+    }
+    double expected = static_cast<double>(kDraws) / kBuckets;
+    double chi_square = 0;
+    for (int count : counts) {
+        chi_square += (count - expected) * (count - expected) / expected;
+    }
+    EXPECT_LT(chi_square, 160.0);
+    EXPECT_GT(chi_square, 30.0) << "too even to be random";
+}
+
+TEST(CheckLength, ReadsOnlyWholeNumbersAndNeverOverflows) {
+    using R = app::LengthCheck;
+    struct Case {
+        const char* text;
+        R::Result result;
+        int length;
+    };
+    const Case cases[] = {
+        {"8", R::Valid, 8},
+        {"1", R::Valid, 1},
+        {"50", R::Valid, 50},
+        {"007", R::Valid, 7},
+        {" 12 ", R::Valid, 12},
+        {"0", R::BelowMinimum, 0},
+        {"00", R::BelowMinimum, 0},
+        {"", R::BelowMinimum, 0},
+        {"   ", R::BelowMinimum, 0},
+        {"abc", R::BelowMinimum, 0},
+        {"-5", R::BelowMinimum, 0},
+        {"1e3", R::BelowMinimum, 0},
+        {"８", R::BelowMinimum, 0},  // a full-width digit is not a digit here
+        {"51", R::AboveMaximum, 0},
+        {"99", R::AboveMaximum, 0},
+        {"100", R::AboveMaximum, 0},
+        {"99999999999999999999999999999999", R::AboveMaximum, 0},
+        {"000000000000000000000000000000051", R::AboveMaximum, 0},
+    };
+    for (const auto& c : cases) {
+        auto checked = app::check_length(c.text);
+        EXPECT_EQ(checked.result, c.result) << '"' << c.text << '"';
+        if (c.result == R::Valid) {
+            EXPECT_EQ(checked.length, c.length) << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST(SpinLength, StaysWithinOneToFifty) {
+    struct Case {
+        const char* text;
+        int step;
+        int expected;
+    };
+    const Case cases[] = {
+        {"8", 1, 9},   {"8", -1, 7},   {"1", -1, 1},  {"50", 1, 50},
+        {"49", 1, 50}, {"70", -1, 50}, {"70", 1, 50}, {"", 1, 1},
+        {"", -1, 1},   {"x", 1, 1},    {"0", 1, 1},   {"999999999999", -1, 50},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(app::spin_length(c.text, c.step), c.expected) << '"' << c.text << "\" " << c.step;
+    }
+}
+
+TEST(CustomPool, DropsSpacesAndLineBreaksButKeepsEveryOtherCharacter) {
+    EXPECT_EQ(app::custom_pool("a b  c"), "abc");
+    EXPECT_EQ(app::custom_pool("a\r\nb\tc"), "abc");
+    EXPECT_EQ(app::custom_pool("aab"), "aab");
+    EXPECT_EQ(app::custom_pool("çş€😀"), "çş€😀");
+    EXPECT_EQ(app::custom_pool("   "), "");
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "app/text.h"
+#include "form_harness.h"
+
+namespace {
+
+const std::string kAllClasses =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789!^+%&()=?_£#${[]}\\|*@€~";
+
+bool drawn_from(const std::string& password, const std::string& pool) {
+    auto allowed = app::code_points(pool);
+    for (const auto& c : app::code_points(password)) {
+        if (std::find(allowed.begin(), allowed.end(), c) == allowed.end()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Olustur : public ::testing::Test {
+  protected:
+    void SetUp() override { form = &harness.start(); }
+
+    void use_custom_list(const std::string& list) {
+        form->raise_value_change(form->blnOzelKarakterler, 1);
+        form->raise_text_edit(form->arrOzelKarakterler, list);
+    }
+    std::vector<doubles::Message>& messages() { return harness.messages.shown; }
+
+    FormHarness harness;
+    app::frmMain* form = nullptr;
+};
+
+TEST_F(Olustur, DefaultsDrawEightCharactersFromAllFourClassesAndRecordThem) {
+    form->raise_click(form->cmdOlustur);
+    const std::string password = form->txtSifre.text();
+    EXPECT_EQ(app::code_point_count(password), 8u);
+    EXPECT_TRUE(drawn_from(password, kAllClasses)) << password;
+    EXPECT_EQ(harness.records(), "temppass\r\n" + password + "\r\n");
+    EXPECT_TRUE(form->cmdKopyala.enabled());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Olustur, ThePoolHoldsTheTickedClassesInOrder) {
+    // Index 62 of the full pool is its first other character; with digits alone it wraps.
+    harness.pick(85, 62);
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(app::code_points(form->txtSifre.text())[0], "!");
+
+    form->blnUpper.set_value(0);
+    form->blnLower.set_value(0);
+    form->blnOzel.set_value(0);
+    harness.random.scripted = false;
+    for (int i = 0; i < 20; ++i) {
+        form->raise_click(form->cmdOlustur);
+        EXPECT_TRUE(drawn_from(form->txtSifre.text(), "0123456789")) << form->txtSifre.text();
+    }
+}
+
+TEST_F(Olustur, CustomListLosesItsSpacesAndKeepsItsDuplicates) {
+    use_custom_list("a a b");
+    form->intUzunluk.set_text("50");
+    std::map<std::string, int> counts;
+    for (int i = 0; i < 200; ++i) {
+        form->raise_click(form->cmdOlustur);
+        for (const auto& c : app::code_points(form->txtSifre.text())) {
+            ++counts[c];
+        }
+    }
+    EXPECT_EQ(form->arrOzelKarakterler.text(), "aab");
+    ASSERT_EQ(counts.size(), 2u);
+    // 10,000 draws at 2:1; the bounds sit more than six standard deviations away.
+    EXPECT_NEAR(counts["a"], 6667, 300);
+    EXPECT_NEAR(counts["b"], 3333, 300);
+}
+
+TEST_F(Olustur, CharactersOutsideTheBasicPlaneAndCombiningMarksStayWhole) {
+    use_custom_list("😀e\xCC\x81Ω");
+    form->intUzunluk.set_text("50");
+    form->raise_click(form->cmdOlustur);
+    const std::string password = form->txtSifre.text();
+    EXPECT_EQ(app::code_point_count(password), 50u);
+    EXPECT_TRUE(drawn_from(password, "😀e\xCC\x81Ω"));
+    for (const auto& c : app::code_points(password)) {
+        EXPECT_NE(c, "\xEF\xBF\xBD") << "a character was split";
+    }
+}
+
+TEST_F(Olustur, LengthRulesShowTheirMessagesAndKeepThePasswordBox) {
+    struct Case {
+        const char* length;
+        const char* message;
+        const char* length_after;
+    };
+    const Case cases[] = {
+        {"0", "Password must be at least 1 char!", "0"},
+        {"00", "Password must be at least 1 char!", "00"},
+        {"", "Password must be at least 1 char!", ""},
+        {"abc", "Password must be at least 1 char!", "abc"},
+        {"51", "Password can be max. 50 chars!", "6"},
+        {"123456789012345678901234567890", "Password can be max. 50 chars!", "6"},
+    };
+    form->txtSifre.set_text("before");
+    const std::string records = harness.records();
+    for (const auto& c : cases) {
+        messages().clear();
+        form->intUzunluk.set_text(c.length);
+        form->raise_click(form->cmdOlustur);
+        ASSERT_EQ(messages().size(), 1u) << c.length;
+        EXPECT_EQ(messages()[0].text, c.message);
+        EXPECT_EQ(messages()[0].caption, "Password not generated!");
+        EXPECT_EQ(messages()[0].icon, platform::MessageIcon::Critical);
+        EXPECT_EQ(form->intUzunluk.text(), c.length_after);
+        EXPECT_EQ(form->txtSifre.text(), "before");
+    }
+    EXPECT_EQ(harness.records(), records);
+
+    form->intUzunluk.set_text("50");
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(app::code_point_count(form->txtSifre.text()), 50u);
+}
+
+TEST_F(Olustur, AnEmptyPoolIsReportedBeforeTheLength) {
+    for (auto* box : {&form->blnUpper, &form->blnLower, &form->blnNumber, &form->blnOzel}) {
+        box->set_value(0);
+    }
+    form->intUzunluk.set_text("0");
+    form->raise_click(form->cmdOlustur);
+    use_custom_list("   ");
+    form->raise_click(form->cmdOlustur);
+    ASSERT_EQ(messages().size(), 2u);
+    for (const auto& message : messages()) {
+        EXPECT_EQ(message.text, "Please select chars to generate password!");
+    }
+    EXPECT_EQ(form->arrOzelKarakterler.text(), "");
+}
+
+TEST_F(Olustur, APasswordOnRecordIsNeverRecordedTwice) {
+    use_custom_list("a");
+    form->intUzunluk.set_text("1");
+    doubles::write_file(harness.records_path(), "temppass\r\na\r\n");
+
+    // No repeats: the box is emptied and the copy button follows it.
+    form->txtSifre.set_text("earlier");
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(form->txtSifre.text(), "");
+    EXPECT_FALSE(form->cmdKopyala.enabled());
+
+    // Repeats allowed: shown again, still recorded once.
+    form->blnOncekilerOlmasin.set_value(0);
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(form->txtSifre.text(), "a");
+    EXPECT_TRUE(form->cmdKopyala.enabled());
+    EXPECT_EQ(harness.records(), "temppass\r\na\r\n");
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Olustur, ACandidateEqualToTheFirstLineCountsAsOnRecord) {
+    use_custom_list("tempas");
+    form->intUzunluk.set_text("8");
+    for (int index : {0, 1, 2, 3, 3, 4, 5, 5}) {
+        harness.pick(6, static_cast<std::uint64_t>(index));
+    }
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(form->strYeniSifre, "temppass");
+    EXPECT_EQ(form->txtSifre.text(), "");
+    EXPECT_EQ(harness.records(), "temppass\r\n");
+}
+
+TEST_F(Olustur, QuickSuccessiveRequestsAreAllDifferent) {
+    std::set<std::string> seen;
+    for (int i = 0; i < 500; ++i) {
+        form->raise_click(form->cmdOlustur);
+        const std::string password = form->txtSifre.text();
+        ASSERT_EQ(app::code_point_count(password), 8u);
+        seen.insert(password);
+    }
+    EXPECT_EQ(seen.size(), 500u);
+}
+
+TEST_F(Olustur, ARecordsFileDeletedWhileRunningIsCreatedAgain) {
+    std::filesystem::remove(harness.records_path());
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(harness.records(), "temppass\r\n" + form->txtSifre.text() + "\r\n");
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Olustur, NoPasswordIsHandedOutWhenItCannotBeRecorded) {
+    std::filesystem::remove(harness.records_path());
+    // A folder in the file's place can be neither created nor appended to.
+    std::filesystem::create_directory(harness.records_path());
+    form->txtSifre.set_text("");
+    form->raise_click(form->cmdOlustur);
+    EXPECT_EQ(form->txtSifre.text(), "");
+    EXPECT_FALSE(form->cmdKopyala.enabled());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text.rfind("Can't load file. Please make folder writeable.", 0), 0u);
+    EXPECT_NE(messages()[0].text.find("sifreler.dat"), std::string::npos) << "names the file";
+}
+
+}  // namespace

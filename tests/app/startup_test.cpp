@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/inventory.h"
+#include "form_harness.h"
+
+namespace {
+
+TEST(StartUp, FirstStartCreatesTheRecordsFileAndLaterStartsLeaveItAlone) {
+    FormHarness harness;
+    harness.start();
+    EXPECT_EQ(harness.records(), "temppass\r\n");
+    EXPECT_TRUE(harness.messages.shown.empty());
+    EXPECT_TRUE(harness.window.visible);
+    EXPECT_EQ(harness.window.common_controls_calls, 2) << "Main and Form_Initialize";
+
+    doubles::write_file(harness.records_path(), "temppass\r\nold\r\n");
+    harness.start();
+    EXPECT_EQ(harness.records(), "temppass\r\nold\r\n");
+}
+
+TEST(StartUp, UnwritableFolderShowsOneMessageAndTheWindowStillOpens) {
+    FormHarness harness;
+    harness.program = doubles::FakeProgramInfo(harness.folder.file("missing-folder"));
+    auto& form = harness.start();
+    ASSERT_EQ(harness.messages.shown.size(), 1u);
+    const auto& message = harness.messages.shown[0];
+    EXPECT_EQ(message.text.rfind("Can't load file. Please make folder writeable.", 0), 0u);
+    EXPECT_EQ(message.caption, "Keymint");
+    EXPECT_EQ(message.icon, platform::MessageIcon::None);
+    EXPECT_TRUE(harness.window.visible);
+    EXPECT_TRUE(form.cmdOlustur.enabled());
+}
+
+TEST(StartUp, EveryOptionStartsFromTheWindowsDefaults) {
+    FormHarness harness;
+    doubles::write_file(harness.folder.file("keymint.ini"),
+                        "[Default]\r\nuppercase=0\r\nnumberofchars=20\r\n");
+    auto& form = harness.start();
+    EXPECT_EQ(form.txtSifre.text(), "");
+    EXPECT_FALSE(form.cmdKopyala.enabled());
+    EXPECT_TRUE(form.cmdOlustur.enabled());
+    EXPECT_EQ(form.blnTumKarakterler.value(), 1);
+    EXPECT_EQ(form.blnOzelKarakterler.value(), 0);
+    for (auto* box : {&form.blnUpper, &form.blnLower, &form.blnNumber, &form.blnOzel,
+                      &form.blnOncekilerOlmasin}) {
+        EXPECT_EQ(box->value(), 1) << box->name();
+        EXPECT_TRUE(box->enabled()) << box->name();
+    }
+    EXPECT_EQ(form.chkAutoStart.value(), 0);
+    EXPECT_EQ(form.optAll.value(), 0);
+    EXPECT_EQ(form.optSecililer.value(), 0);
+    EXPECT_EQ(form.intUzunluk.text(), "8");
+    EXPECT_EQ(form.SSTab1.value(), app::kTabGenerate);
+    EXPECT_EQ(form.arrOzelKarakterler.background(), app::SystemColour::InactiveBorder);
+    EXPECT_TRUE(form.arrOzelKarakterler.enabled());
+}
+
+TEST(StartUp, ASecondInstanceEndsAtItsFirstActivation) {
+    FormHarness harness;
+    harness.instance.previous = true;
+    harness.start();
+    EXPECT_TRUE(harness.window.ended);
+    EXPECT_TRUE(harness.messages.shown.empty());
+
+    FormHarness first;
+    first.start();
+    first.form->raise_activate();
+    EXPECT_FALSE(first.window.ended);
+}
+
+TEST(StartUp, ActivationKeepsTheCopyButtonInStepWithThePasswordBox) {
+    FormHarness harness;
+    auto& form = harness.start();
+    form.txtSifre.set_text("abc");
+    form.cmdKopyala.set_enabled(false);
+    form.raise_activate();
+    EXPECT_TRUE(form.cmdKopyala.enabled());
+}
+
+TEST(Inventory, NamesAreUniqueAndContainersComeFirst) {
+    std::set<std::string> seen{"", "systraymenu"};
+    for (const auto& control : app::frmMain_inventory()) {
+        EXPECT_TRUE(seen.count(control.container))
+            << control.name << " before " << control.container;
+        EXPECT_TRUE(seen.insert(control.name).second) << control.name;
+    }
+    EXPECT_EQ(app::frmMain_inventory().size(), 35u);
+}
+
+}  // namespace

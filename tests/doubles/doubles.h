@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/instance_flag.h"
+#include "platform/message_box.h"
+#include "platform/program_info.h"
+#include "platform/random_source.h"
+#include "platform/sound.h"
+#include "platform/window_system.h"
+
+namespace doubles {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& contents);
+
+class FakeProgramInfo : public platform::ProgramInfo {
+  public:
+    explicit FakeProgramInfo(std::string folder, std::string base_name = "keymint")
+        : folder_(std::move(folder)), base_name_(std::move(base_name)) {}
+    std::string folder() const override { return folder_; }
+    std::string base_name() const override { return base_name_; }
+    char separator() const override { return '/'; }
+
+  private:
+    std::string folder_;
+    std::string base_name_;
+};
+
+struct Message {
+    std::string text;
+    std::string caption;
+    platform::MessageIcon icon;
+};
+
+// Collects message boxes instead of showing them.
+class RecordingMessages : public platform::MessageBoxService {
+  public:
+    void show(const std::string& text, const std::string& caption,
+              platform::MessageIcon icon) override {
+        shown.push_back({text, caption, icon});
+    }
+    std::vector<Message> shown;
+};
+
+class CountingSound : public platform::Sound {
+  public:
+    void beep() override { ++beeps; }
+    int beeps = 0;
+};
+
+class FixedInstanceFlag : public platform::InstanceFlag {
+  public:
+    explicit FixedInstanceFlag(bool previous = false) : previous(previous) {}
+    bool previous_instance() override { return previous; }
+    bool previous;
+};
+
+// Hands out queued 64-bit words first, then a counter, so every draw is known in advance.
+class ScriptedRandom : public platform::RandomSource {
+  public:
+    void fill(std::uint8_t* bytes, std::size_t count) override {
+        while (count > 0) {
+            std::uint64_t word = next_word();
+            std::size_t take = std::min(count, sizeof word);
+            std::memcpy(bytes, &word, take);
+            bytes += take;
+            count -= take;
+        }
+    }
+    std::deque<std::uint64_t> words;
+    std::uint64_t counter = 0;
+    int draws = 0;
+
+  private:
+    std::uint64_t next_word() {
+        ++draws;
+        if (!words.empty()) {
+            std::uint64_t word = words.front();
+            words.pop_front();
+            return word;
+        }
+        return counter++;
+    }
+};
+
+class FakeWindowSystem : public platform::WindowSystem {
+  public:
+    bool init_common_controls() override {
+        ++common_controls_calls;
+        return false;
+    }
+    void show_window() override { visible = true; }
+    void hide_window() override { visible = false; }
+    bool window_visible() const override { return visible; }
+    void set_window_state(platform::WindowState new_state) override { state = new_state; }
+    platform::WindowState window_state() const override { return state; }
+    void end_process() override { ended = true; }
+
+    int common_controls_calls = 0;
+    bool visible = false;
+    bool ended = false;
+    platform::WindowState state = platform::WindowState::Normal;
+};
+
+}  // namespace doubles

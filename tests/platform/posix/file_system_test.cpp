@@ -1,0 +1,98 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "doubles.h"
+
+namespace {
+
+unsigned mode_of(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 0777;
+}
+
+std::size_t entries_in(const std::string& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+class PosixFileSystemTest : public ::testing::Test {
+  protected:
+    doubles::TempFolder folder;
+    platform::posix::PosixFileSystem files;
+    std::string path = folder.file("data.txt");
+};
+
+TEST_F(PosixFileSystemTest, ReplaceSwapsTheContentsAndKeepsThePermissions) {
+    files.create(path, "old", platform::FileAccess::OwnerOnly);
+    EXPECT_EQ(mode_of(path), 0600u);
+    files.replace(path, "new contents", platform::FileAccess::Normal);
+    EXPECT_EQ(doubles::read_file(path), "new contents");
+    EXPECT_EQ(mode_of(path), 0600u);
+    EXPECT_EQ(entries_in(folder.path()), 1u) << "no temporary file is left behind";
+
+    std::string fresh = folder.file("fresh.txt");
+    files.replace(fresh, "x", platform::FileAccess::OwnerOnly);
+    EXPECT_EQ(mode_of(fresh), 0600u);
+}
+
+TEST_F(PosixFileSystemTest, AReadOnlyFileIsNeverReplaced) {
+    files.create(path, "keep me", platform::FileAccess::Normal);
+    ::chmod(path.c_str(), 0444);
+    EXPECT_THROW(files.replace(path, "lost", platform::FileAccess::Normal), platform::FileError);
+    EXPECT_EQ(doubles::read_file(path), "keep me");
+    EXPECT_EQ(entries_in(folder.path()), 1u);
+
+    files.make_writable(path);
+    EXPECT_EQ(mode_of(path) & 0200, 0200u);
+    files.replace(path, "changed", platform::FileAccess::Normal);
+    EXPECT_EQ(doubles::read_file(path), "changed");
+}
+
+TEST_F(PosixFileSystemTest, TouchCreatesButNeverTruncates) {
+    files.touch(path, platform::FileAccess::Normal);
+    EXPECT_EQ(doubles::read_file(path), "");
+    doubles::write_file(path, "abc");
+    files.touch(path, platform::FileAccess::Normal);
+    EXPECT_EQ(doubles::read_file(path), "abc");
+}
+
+TEST_F(PosixFileSystemTest, FailuresNameTheFileAndTheReason) {
+    struct Case {
+        const char* what;
+        std::function<void()> operation;
+        const char* reason;
+    };
+    std::string missing = folder.file("missing/file.txt");
+    const Case cases[] = {
+        {"read", [&] { files.read_all(missing); }, "No such file or directory"},
+        {"append", [&] { files.open_for_append(folder.file("absent.txt")); }, "No such file"},
+        {"create", [&] { files.create(missing, "x", platform::FileAccess::Normal); },
+         "No such file"},
+        {"replace", [&] { files.replace(missing, "x", platform::FileAccess::Normal); },
+         "No such file"},
+        {"read a folder", [&] { files.read_all(folder.path()); }, "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.operation();
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const platform::FileError& error) {
+            std::string message = error.what();
+            EXPECT_NE(message.find(c.reason), std::string::npos) << c.what << ": " << message;
+            EXPECT_EQ(message.back(), '.') << message;
+        }
+    }
+}
+
+TEST_F(PosixFileSystemTest, ReadsLargeFilesWhole) {
+    std::string big(3 * 1024 * 1024 + 7, 'k');
+    doubles::write_file(path, big);
+    EXPECT_EQ(files.read_all(path), big);
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+// The real Qt window, offscreen, over test doubles in a temporary program folder.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
+#include "app/inventory.h"
+#include "app/mdl_visual_style.h"
+#include "app/text.h"
+#include "doubles.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_random_source.h"
+#include "platform/qt/qt_window.h"
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<doubles::TempFolder> folder;
+    std::unique_ptr<doubles::FakeProgramInfo> program;
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    doubles::RecordingMessages messages;
+    doubles::CountingSound sound;
+    doubles::FixedInstanceFlag instance;
+    std::unique_ptr<platform::qt::QtWindow> window;
+    std::unique_ptr<app::frmMain> form;
+
+    template <typename T = QWidget>
+    T* widget(const char* name) {
+        auto* found = qobject_cast<T*>(window->widget(name));
+        if (found == nullptr) {
+            qFatal("no widget %s of the expected kind", name);
+        }
+        return found;
+    }
+    int pixels(int twips) const {
+        return static_cast<int>(std::lround(twips * window->pixels_per_twip()));
+    }
+
+  private slots:
+    void init() {
+        folder = std::make_unique<doubles::TempFolder>();
+        program = std::make_unique<doubles::FakeProgramInfo>(folder->path());
+        messages.shown.clear();
+        sound.beeps = 0;
+        window = std::make_unique<platform::qt::QtWindow>();
+        form = app::Main({*program, files, random, messages, sound, instance, *window},
+                         [this](app::frmMain& form) { window->build(form); });
+        form->raise_activate();
+    }
+
+    void cleanup() {
+        form.reset();
+        window.reset();
+        folder.reset();
+    }
+
+    void window_has_its_title_and_client_size() {
+        QCOMPARE(window->windowTitle(), QString("Keymint v0.3"));
+        QCOMPARE(window->size(), QSize(pixels(4680), pixels(7545)));
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->windowIcon().isNull());
+    }
+
+    void every_control_matches_the_inventory() {
+        for (const auto& control : app::frmMain_inventory()) {
+            if (control.kind == app::ControlKind::MenuItem) {
+                continue;
+            }
+            QWidget* built = window->widget(control.name);
+            QVERIFY2(built != nullptr, control.name.c_str());
+            const auto& r = control.rect;
+            QCOMPARE(built->geometry(),
+                     QRect(pixels(r.left), pixels(r.top), pixels(r.width), pixels(r.height)));
+            QString expected_parent =
+                control.container.empty() ? QString() : QString::fromStdString(control.container);
+            QCOMPARE(built->parentWidget() == window.get() ? QString()
+                                                           : built->parentWidget()->objectName(),
+                     expected_parent);
+            QCOMPARE(built->toolTip(), QString::fromStdString(control.tooltip));
+            if (auto* button = qobject_cast<QAbstractButton*>(built)) {
+                QCOMPARE(button->text(), QString::fromStdString(control.caption));
+                QCOMPARE(button->isChecked(), button->isCheckable() && control.value != 0);
+            } else if (auto* frame = qobject_cast<QGroupBox*>(built)) {
+                QCOMPARE(frame->title(), QString::fromStdString(control.caption));
+            } else if (auto* box = qobject_cast<QLineEdit*>(built)) {
+                QCOMPARE(box->text(), QString::fromStdString(control.text));
+            }
+        }
+        // Activation disabled the copy button, as the password box is empty.
+        QVERIFY(!widget("cmdKopyala")->isEnabled());
+        QVERIFY(widget("cmdOlustur")->isEnabled());
+        auto tabs = widget<QTabWidget>("SSTab1");
+        QCOMPARE(tabs->count(), 4);
+        QCOMPARE(tabs->tabText(0), QString("Generate"));
+        QCOMPARE(tabs->tabText(3), QString("About"));
+        QCOMPARE(tabs->currentIndex(), 0);
+    }
+
+    void captions_carry_working_access_keys() {
+        QCOMPARE(widget<QPushButton>("cmdOlustur")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_O));
+        QCOMPARE(widget<QPushButton>("cmdKopyala")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_K));
+        QCOMPARE(widget<QPushButton>("cmdGizle")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_G));
+        QCOMPARE(widget<QRadioButton>("blnOzelKarakterler")->shortcut(),
+                 QKeySequence(Qt::ALT | Qt::Key_S));
+    }
+
+    void only_the_chosen_tab_shows_its_controls() {
+        QVERIFY(widget("Frame1")->isVisible());
+        QVERIFY(!widget("Frame3")->isVisible());
+        widget<QTabWidget>("SSTab1")->setCurrentIndex(app::kTabRecords);
+        QVERIFY(!widget("Frame1")->isVisible());
+        QVERIFY(widget("Frame3")->isVisible());
+        QVERIFY(widget("cmdSifreSil")->isVisible());
+        QCOMPARE(form->SSTab1.value(), int(app::kTabRecords));
+        QVERIFY(widget("cmdGizle")->isVisible());
+    }
+
+    void clicking_generate_shows_and_records_a_password() {
+        QTest::mouseClick(widget("cmdOlustur"), Qt::LeftButton);
+        const QString shown = widget<QLineEdit>("txtSifre")->text();
+        QCOMPARE(app::code_point_count(shown.toStdString()), std::size_t{8});
+        QCOMPARE(QString::fromStdString(doubles::read_file(folder->file("sifreler.dat"))),
+                 "temppass\r\n" + shown + "\r\n");
+        QVERIFY(widget("cmdKopyala")->isEnabled());
+        QVERIFY(messages.shown.empty());
+    }
+
+    void generator_messages_are_captured_and_the_box_follows_the_model() {
+        auto* length = widget<QLineEdit>("intUzunluk");
+        length->setText("51");
+        emit length->textEdited("51");
+        QTest::mouseClick(widget("cmdOlustur"), Qt::LeftButton);
+        QCOMPARE(messages.shown.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(messages.shown[0].text),
+                 QString("Password can be max. 50 chars!"));
+        QCOMPARE(length->text(), QString("6"));
+    }
+
+    void typed_keys_pass_through_the_filters() {
+        auto* length = widget<QLineEdit>("intUzunluk");
+        length->setFocus();
+        length->selectAll();
+        QTest::keyClicks(length, "1a2-");
+        QCOMPARE(length->text(), QString("12"));
+        QCOMPARE(form->intUzunluk.text(), std::string("12"));
+        QCOMPARE(sound.beeps, 2);
+        QTest::keyClick(length, Qt::Key_Backspace);
+        QTest::keyClick(length, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(length->text(), QString("12"));
+        QCOMPARE(sound.beeps, 4);
+        QTest::keyClick(length, Qt::Key_Home);
+        QTest::keyClick(length, Qt::Key_Delete);
+        QCOMPARE(form->intUzunluk.text(), std::string("2"));
+
+        auto* password = widget<QLineEdit>("txtSifre");
+        QTest::keyClicks(password, "xyz");
+        QTest::keyClick(password, Qt::Key_Backspace);
+        QCOMPARE(password->text(), QString());
+        QCOMPARE(sound.beeps, 4);  // the password box refuses silently
+    }
+
+    void up_down_arrows_write_lengths_within_range() {
+        auto* arrows = widget("UpDown1");
+        QToolButton* up = arrows->findChild<QToolButton*>("up");
+        QToolButton* down = arrows->findChild<QToolButton*>("down");
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(widget<QLineEdit>("intUzunluk")->text(), QString("9"));
+        form->intUzunluk.set_text("1");
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(widget<QLineEdit>("intUzunluk")->text(), QString("1"));
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
