@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,24 +25,28 @@ bool has_value(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-// A local X display (":0", ":1.0") whose socket nobody listens on.
-bool local_x_display_unreachable(const std::string& display) {
-    if (display.empty() || display[0] != ':') {
-        return false;  // remote or unusual displays are left to Qt
-    }
-    std::string number = display.substr(1, display.find('.') - 1);
-    std::string path = "/tmp/.X11-unix/X" + number;
+bool can_connect(const std::string& path, bool abstract) {
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        return false;
+        return true;  // cannot tell; let Qt try
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    bool refused = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
+    std::size_t offset = abstract ? 1 : 0;
+    std::strncpy(address.sun_path + offset, path.c_str(), sizeof address.sun_path - 1 - offset);
+    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+    bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
     ::close(fd);
-    // An abstract socket may still serve the display when the file is missing.
-    return refused && ::access(path.c_str(), F_OK) == 0;
+    return connected;
+}
+
+// A local X display (":0", ":1.0") that no server answers, on either of its sockets.
+bool local_x_display_unreachable(const std::string& display) {
+    if (display.empty() || display[0] != ':') {
+        return false;  // remote displays are left to Qt
+    }
+    std::string path = "/tmp/.X11-unix/X" + display.substr(1, display.find('.') - 1);
+    return !can_connect(path, true) && !can_connect(path, false);
 }
 
 // Qt aborts when it finds no display; say so plainly instead.
