@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/posix_file_system.h"
 #include "ini_test_support.h"
+#include "platform/posix/posix_file_system.h"
 
 namespace ini {
 namespace {

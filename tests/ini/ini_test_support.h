@@ -26,7 +26,7 @@ inline void make_read_only(const std::string& path) {
 
 // The real file system, except that the attribute step always fails.
 class UnchangeableAttributes : public platform::posix::PosixFileSystem {
-public:
+  public:
     void make_writable(const std::string& path) override {
         throw platform::FileError("Could not make writable \"" + path + "\": not permitted.");
     }

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "ini/ini_read.h"
-#include "platform/posix/posix_file_system.h"
 #include "ini_test_support.h"
+#include "platform/posix/posix_file_system.h"
 
 namespace ini {
 namespace {
