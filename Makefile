@@ -14,8 +14,13 @@ run: build
 bench: build
 	./bench/run.sh
 
+# FUZZ_SECONDS per target (default 300).
+fuzz:
+	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
+	fuzz/run.sh registry $${FUZZ_SECONDS:-300}
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz
+	rm -rf build build-fuzz build-wine

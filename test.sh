@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Builds Keymint with its tests (installing what they need first) and runs every test headless.
+# Builds Keymint with its tests (installing what they need first) and runs every test headless:
+# the registry suite under Wine, the fuzz targets for a short while, then the main suites.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/deps.sh
-cmake --preset default >/dev/null
+./scripts/deps.sh --wine
+cmake --preset default -DKEYMINT_BUILD_TESTS=ON >/dev/null
 cmake --build --preset default
+
+./scripts/wine-tests.sh
+fuzz/run.sh ini "${FUZZ_SECONDS:-60}"
+fuzz/run.sh registry "${FUZZ_SECONDS:-30}"
+
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --timeout 300

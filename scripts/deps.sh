@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the system packages Keymint needs to build, test and run.
+# Installs the system packages Keymint needs to build, test and run; with --wine also the
+# mingw-w64 cross compiler and Wine that the Windows registry tests need.
 # Idempotent and quiet: packages already present are not touched.
 set -euo pipefail
 
@@ -10,6 +11,9 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
 )
+if [ "${1:-}" = "--wine" ]; then
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
