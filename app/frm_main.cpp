@@ -6,6 +6,9 @@
 #include "app/generator.h"
 #include "app/inventory.h"
 #include "app/text.h"
+#include "ini/ini_read.h"
+#include "ini/ini_write.h"
+#include "registry/autostart.h"
 
 namespace app {
 namespace {
@@ -129,6 +132,7 @@ void frmMain::raise_click(Control& control) {
         {"blnOzel", &frmMain::blnOzel_Click},
         {"blnTumKarakterler", &frmMain::blnTumKarakterler_Click},
         {"blnOzelKarakterler", &frmMain::blnOzelKarakterler_Click},
+        {"chkAutoStart", &frmMain::chkAutoStart_Click},
     };
     auto handler = handlers.find(control.name());
     if (handler != handlers.end()) {
@@ -215,7 +219,37 @@ void frmMain::Form_Activate() {
 }
 
 void frmMain::Dil() {
-    // The built-in captions stand until a language file is read.
+    const std::pair<const char*, Control*> captions[] = {
+        {"AllChars", &blnTumKarakterler},
+        {"UCases", &blnUpper},
+        {"LCases", &blnLower},
+        {"Numbers", &blnNumber},
+        {"OtherChars", &blnOzel},
+        {"OnlyChars", &blnOzelKarakterler},
+        {"Generate", &cmdOlustur},
+        {"Copy", &cmdKopyala},
+        {"Minimize", &cmdGizle},
+        {"Close", &cmKapat},
+        {"Selected", &optSecililer},
+        {"All", &optAll},
+        {"Delete", &cmdSifreSil},
+        {"NoReGenerate", &blnOncekilerOlmasin},
+        {"AutoStart", &chkAutoStart},
+        {"CharSettings", &Frame1},
+        {"LngChar", &Frame2},
+        {"Records", &Frame3},
+        {"Options", &Frame4},
+    };
+    const std::string language_folder = services_.program.path_of("Language");
+    const std::string path = language_folder + services_.program.separator() + "lang.ini";
+    for (const auto& [key, control] : captions) {
+        try {
+            control->set_caption(ini::ReadIni(objFSO, path, "Default", key));
+        } catch (const platform::FileError&) {
+            // Without a readable language file the built-in captions stay.
+            return;
+        }
+    }
 }
 
 // ---- Generator ----
@@ -379,6 +413,41 @@ void frmMain::UpDown1_Change(int step) {
 
 void frmMain::update_copy_button() {
     cmdKopyala.set_enabled(!txtSifre.text().empty());
+}
+
+// ---- Settings file ----
+
+void frmMain::IniKaydet() {
+    const std::string path = services_.program.path_of("keymint.ini");
+    ini::WriteIni(objFSO, path, "Default", "uppercase", IniKontrol(blnUpper));
+    ini::WriteIni(objFSO, path, "Default", "lovercase", IniKontrol(blnLower));
+    ini::WriteIni(objFSO, path, "Default", "numbers", IniKontrol(blnNumber));
+    ini::WriteIni(objFSO, path, "Default", "otherchars", IniKontrol(blnOzel));
+    ini::WriteIni(objFSO, path, "Default", "numberofchars", intUzunluk.text());
+}
+
+std::string frmMain::IniKontrol(const Control& box) const {
+    return box.value() == 1 ? "1" : "0";
+}
+
+// ---- Start with the system ----
+
+std::int32_t frmMain::AutoRun() {
+    return registry::AutoRun(services_.registry, services_.program);
+}
+
+void frmMain::AutoRun(std::int32_t eType) {
+    strAutoRunPath = registry::strAutoRunPath(services_.program);
+    registry::AutoRunChange change = registry::AutoRun(services_.registry, services_.program, eType);
+    // The box shows whether the entry really is there.
+    chkAutoStart.set_value(change.state);
+    if (!change.ok()) {
+        services_.messages.show(change.error, kWindowTitle, platform::MessageIcon::Critical);
+    }
+}
+
+void frmMain::chkAutoStart_Click() {
+    AutoRun(chkAutoStart.value() == 1 ? 1 : 0);
 }
 
 // ---- Records tab ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -71,6 +72,15 @@ class frmMain {
     void txtSifre_KeyPress(int& KeyAscii);
     void UpDown1_Change(int step);
 
+    // ---- Settings file ----
+    void IniKaydet();
+    std::string IniKontrol(const Control& box) const;
+
+    // ---- Start with the system ----
+    std::int32_t AutoRun();
+    void AutoRun(std::int32_t eType);
+    void chkAutoStart_Click();
+
     // ---- Records tab ----
     void SSTab1_Click(int PreviousTab);
 
@@ -130,6 +140,8 @@ class frmMain {
     // Records file
     platform::FileSystem& objFSO;
     RecordsFile objSifreler;
+
+    std::string strAutoRunPath;
 
     // Generator state
     std::string strUpper;

@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/program_info.h"
 #include "platform/random_source.h"
+#include "platform/registry.h"
 #include "platform/sound.h"
 #include "platform/window_system.h"
 
@@ -19,6 +20,7 @@ struct Services {
     platform::Sound& sound;
     platform::InstanceFlag& instance;
     platform::WindowSystem& window;
+    platform::Registry& registry;
 };
 
 }  // namespace app

@@ -15,6 +15,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/xdg_autostart.h"
 
 extern char** environ;
 
@@ -95,7 +96,8 @@ int main() {
         doubles::CountingSound sound;
         doubles::FixedInstanceFlag instance;
         doubles::FakeWindowSystem window;
-        auto form = app::Main({program, files, random, messages, sound, instance, window},
+        auto registry = platform::posix::make_user_registry(folder.file("config"));
+        auto form = app::Main({program, files, random, messages, sound, instance, window, *registry},
                               [](app::frmMain&) {});
         std::vector<double> clicks;
         for (int round = 0; round < kRounds; ++round) {

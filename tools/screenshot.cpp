@@ -8,6 +8,7 @@
 #include "app/mdl_visual_style.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_window.h"
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
     platform::qt::QtWindow window;
     platform::qt::QtMessageBoxes messages(&window);
     platform::qt::QtSound sound;
-    app::Services services{program, files, random, messages, sound, instance, window};
+    auto registry = platform::posix::make_user_registry(folder.path().toStdString());
+    app::Services services{program, files, random, messages, sound, instance, window, *registry};
     auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
     form->raise_activate();
     form->raise_click(form->cmdOlustur);

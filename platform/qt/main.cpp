@@ -14,6 +14,7 @@
 #include "platform/posix/posix_instance_flag.h"
 #include "platform/posix/posix_program_info.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_window.h"
@@ -81,8 +82,9 @@ int main(int argc, char** argv) {
     platform::qt::QtWindow window;
     platform::qt::QtMessageBoxes messages(&window);
     platform::qt::QtSound sound;
+    auto registry = platform::posix::make_user_registry();
 
-    app::Services services{program, files, random, messages, sound, instance, window};
+    app::Services services{program, files, random, messages, sound, instance, window, *registry};
     auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/xdg_autostart.h"
 
 // The secure source until a test scripts its draws.
 struct SwitchableRandom : platform::RandomSource {
@@ -32,9 +33,13 @@ struct FormHarness {
     doubles::CountingSound sound;
     doubles::FixedInstanceFlag instance;
     doubles::FakeWindowSystem window;
+    std::string config_home = folder.file("config");
+    std::unique_ptr<platform::Registry> registry = platform::posix::make_user_registry(config_home);
     std::unique_ptr<app::frmMain> form;
 
-    app::Services services() { return {program, files, random, messages, sound, instance, window}; }
+    app::Services services() {
+        return {program, files, random, messages, sound, instance, window, *registry};
+    }
 
     // Starts a run of the program; a second call starts a new run in the same folder.
     app::frmMain& start() {

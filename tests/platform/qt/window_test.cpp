@@ -18,6 +18,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/xdg_autostart.h"
 #include "platform/qt/qt_window.h"
 
 class WindowTest : public QObject {
@@ -31,6 +32,7 @@ class WindowTest : public QObject {
     doubles::RecordingMessages messages;
     doubles::CountingSound sound;
     doubles::FixedInstanceFlag instance;
+    std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;
 
@@ -53,7 +55,8 @@ class WindowTest : public QObject {
         messages.shown.clear();
         sound.beeps = 0;
         window = std::make_unique<platform::qt::QtWindow>();
-        form = app::Main({*program, files, random, messages, sound, instance, *window},
+        registry = platform::posix::make_user_registry(folder->file("config"));
+        form = app::Main({*program, files, random, messages, sound, instance, *window, *registry},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -61,6 +64,7 @@ class WindowTest : public QObject {
     void cleanup() {
         form.reset();
         window.reset();
+        registry.reset();
         folder.reset();
     }
 
