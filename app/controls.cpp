@@ -61,6 +61,27 @@ void Control::set_background(SystemColour colour) {
     }
 }
 
+void Control::set_items(ListItems items) {
+    items_ = std::move(items);
+    list_index_ = -1;
+    notify(Property::Items);
+}
+
+void Control::set_list_index(int index) {
+    if (index < -1 || index >= static_cast<int>(items_.size())) {
+        index = -1;
+    }
+    if (list_index_ != index) {
+        list_index_ = index;
+        notify(Property::ListIndex);
+    }
+}
+
+std::string Control::list_text() const {
+    return list_index_ < 0 ? std::string()
+                           : std::string(items_.at(static_cast<std::size_t>(list_index_)));
+}
+
 void Control::notify(Property property) {
     if (observer_ != nullptr) {
         observer_->property_changed(*this, property);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/list_items.h"
+
 namespace app {
 
 enum class ControlKind {
@@ -105,6 +107,15 @@ class Control {
     SystemColour background() const { return background_; }
     void set_background(SystemColour colour);
 
+    // List boxes: the items, and the selected one (-1 for none).
+    const ListItems& items() const { return items_; }
+    void set_items(ListItems items);
+    void clear_items() { set_items(ListItems()); }
+    int list_index() const { return list_index_; }
+    void set_list_index(int index);
+    // The selected item's text, or the empty text when none is selected.
+    std::string list_text() const;
+
     std::function<void()> on_change;
 
     void set_observer(ControlObserver* observer) { observer_ = observer; }
@@ -120,6 +131,8 @@ class Control {
     std::size_t selection_start_ = 0;
     std::size_t selection_length_ = 0;
     SystemColour background_;
+    ListItems items_;
+    int list_index_ = -1;
     ControlObserver* observer_ = nullptr;
 };
 

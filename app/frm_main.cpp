@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -20,6 +21,12 @@ constexpr const char* kSelectChars = "Please select chars to generate password!"
 constexpr const char* kTooShort = "Password must be at least 1 char!";
 constexpr const char* kTooLong = "Password can be max. 50 chars!";
 constexpr const char* kLengthAfterTooLong = "6";
+
+constexpr const char* kCopyFirst = "Generate password before copy to clipboard.";
+constexpr const char* kCopied =
+    "The password copied to clipboard.\r\n\r\nYou can paste it to a textarea.";
+constexpr const char* kCopyFailed =
+    "The password could not be put on the clipboard, so nothing was copied. Please try again.";
 
 constexpr const char* kUpperClass = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr const char* kLowerClass = "abcdefghijklmnopqrstuvwxyz";
@@ -133,6 +140,9 @@ void frmMain::raise_click(Control& control) {
         {"blnTumKarakterler", &frmMain::blnTumKarakterler_Click},
         {"blnOzelKarakterler", &frmMain::blnOzelKarakterler_Click},
         {"chkAutoStart", &frmMain::chkAutoStart_Click},
+        {"cmdKopyala", &frmMain::cmdKopyala_Click},
+        {"lstSifreler", &frmMain::lstSifreler_Click},
+        {"cmdSifreSil", &frmMain::cmdSifreSil_Click},
     };
     auto handler = handlers.find(control.name());
     if (handler != handlers.end()) {
@@ -178,6 +188,11 @@ void frmMain::select_option(Control& option) {
 
 void frmMain::raise_activate() {
     guarded([this] { Form_Activate(); });
+}
+
+void frmMain::raise_list_select(Control& list, int index) {
+    list.set_list_index(index);
+    raise_click(list);
 }
 
 void frmMain::raise_tab_change(int tab) {
@@ -415,6 +430,34 @@ void frmMain::update_copy_button() {
     cmdKopyala.set_enabled(!txtSifre.text().empty());
 }
 
+// ---- Clipboard copy ----
+
+void frmMain::cmdKopyala_Click() {
+    const std::size_t length = code_point_count(txtSifre.text());
+    if (length < 1) {
+        services_.messages.show(kCopyFirst, kWindowTitle, platform::MessageIcon::Critical);
+        return;
+    }
+    txtSifre.set_selection(0, length);
+    PanoyaKopyala(txtSifre);
+    if (services_.clipboard.text() != txtSifre.text()) {
+        services_.messages.show(kCopyFailed, kWindowTitle, platform::MessageIcon::Critical);
+        return;
+    }
+    services_.messages.show(kCopied, kWindowTitle, platform::MessageIcon::None);
+}
+
+void frmMain::PanoyaKopyala(Control& box) {
+    std::vector<std::string> characters = code_points(box.text());
+    std::size_t start = std::min(box.selection_start(), characters.size());
+    std::size_t end = std::min(start + box.selection_length(), characters.size());
+    std::string selected;
+    for (std::size_t i = start; i < end; ++i) {
+        selected += characters[i];
+    }
+    services_.clipboard.copy_secret(selected);
+}
+
 // ---- Settings file ----
 
 void frmMain::IniKaydet() {
@@ -438,7 +481,8 @@ std::int32_t frmMain::AutoRun() {
 
 void frmMain::AutoRun(std::int32_t eType) {
     strAutoRunPath = registry::strAutoRunPath(services_.program);
-    registry::AutoRunChange change = registry::AutoRun(services_.registry, services_.program, eType);
+    registry::AutoRunChange change =
+        registry::AutoRun(services_.registry, services_.program, eType);
     // The box shows whether the entry really is there.
     chkAutoStart.set_value(change.state);
     if (!change.ok()) {
@@ -452,8 +496,38 @@ void frmMain::chkAutoStart_Click() {
 
 // ---- Records tab ----
 
+void frmMain::ListeDoldur() {
+    lstSifreler.clear_items();
+    try {
+        lstSifreler.set_items(objSifreler.list());
+    } catch (const platform::FileError& error) {
+        report(error, "The recorded passwords could not be listed.");
+    }
+}
+
 void frmMain::SSTab1_Click(int PreviousTab) {
     (void)PreviousTab;
+    ListeDoldur();
+}
+
+void frmMain::lstSifreler_Click() {
+    select_option(optSecililer);
+}
+
+void frmMain::cmdSifreSil_Click() {
+    // The list is cleared only once the file holds the change, so a failure leaves both alone.
+    try {
+        if (optAll.value() != 0) {
+            objSifreler.delete_all();
+            lstSifreler.clear_items();
+        } else {
+            objSifreler.delete_matching(lstSifreler.list_text());
+            lstSifreler.clear_items();
+            ListeDoldur();
+        }
+    } catch (const platform::FileError& error) {
+        report(error, "The records were not deleted; the file is unchanged.");
+    }
 }
 
 }  // namespace app

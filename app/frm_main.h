@@ -40,6 +40,8 @@ class frmMain {
     // The user toggled a check box or chose an option button.
     void raise_value_change(Control& control, int value);
     void raise_activate();
+    // The user selected an item of a list box.
+    void raise_list_select(Control& list, int index);
     // The user chose another tab.
     void raise_tab_change(int tab);
     // An arrow of an up-down control: +1 up, -1 down.
@@ -72,6 +74,10 @@ class frmMain {
     void txtSifre_KeyPress(int& KeyAscii);
     void UpDown1_Change(int step);
 
+    // ---- Clipboard copy ----
+    void cmdKopyala_Click();
+    void PanoyaKopyala(Control& box);
+
     // ---- Settings file ----
     void IniKaydet();
     std::string IniKontrol(const Control& box) const;
@@ -82,7 +88,10 @@ class frmMain {
     void chkAutoStart_Click();
 
     // ---- Records tab ----
+    void ListeDoldur();
     void SSTab1_Click(int PreviousTab);
+    void lstSifreler_Click();
+    void cmdSifreSil_Click();
 
   private:
     void guarded(const std::function<void()>& handler);

@@ -34,6 +34,47 @@ void RecordsFile::append(platform::AppendFile& file, std::string_view password) 
     file.write(line);
 }
 
+ListItems RecordsFile::list() {
+    return ListItems::from_lines(files_.read_all(path_), kFirstLine);
+}
+
+void RecordsFile::delete_all() {
+    files_.replace(path_, std::string(kFirstLine) + std::string(kLineEnd),
+                   platform::FileAccess::OwnerOnly);
+}
+
+void RecordsFile::delete_matching(std::string_view text) {
+    const std::string contents = files_.read_all(path_);
+    const std::string unwanted = upper_case(text);
+    std::string kept = std::string(kFirstLine) + std::string(kLineEnd);
+    kept.reserve(contents.size() + kept.size());
+    std::string_view rest(contents);
+    bool first = true;
+    for (;;) {
+        std::size_t end = rest.find(kLineEnd);
+        std::string_view piece = rest.substr(0, end);
+        if (!first && !piece.empty() && upper_case(piece) != unwanted) {
+            kept.append(piece).append(kLineEnd);
+        }
+        first = false;
+        if (end == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(end + kLineEnd.size());
+    }
+    files_.replace(path_, kept, platform::FileAccess::OwnerOnly);
+}
+
+std::string upper_case(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
 bool has_line(std::string_view text, std::string_view line) {
     if (line.find(RecordsFile::kLineEnd) != std::string_view::npos) {
         return false;

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/list_items.h"
 #include "platform/file_system.h"
 
 namespace app {
@@ -31,10 +32,23 @@ class RecordsFile {
     // Adds `password` as a new last line.
     static void append(platform::AppendFile& file, std::string_view password);
 
+    // Every line but "temppass", in file order; the empty piece after the last line break too.
+    ListItems list();
+
+    // Leaves only the first line. The file is replaced in one step, never left half-written.
+    void delete_all();
+
+    // Removes every record equal to `text` without regard to letter case, and blank lines; the
+    // first line becomes "temppass" whatever it was.
+    void delete_matching(std::string_view text);
+
   private:
     platform::FileSystem& files_;
     std::string path_;
 };
+
+// Letters a to z in upper case; every other character as it is.
+std::string upper_case(std::string_view text);
 
 // True when `text`, split at every CR LF, has a piece equal to `line`.
 bool has_line(std::string_view text, std::string_view line);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clipboard.h"
 #include "platform/file_system.h"
 #include "platform/instance_flag.h"
 #include "platform/message_box.h"
@@ -21,6 +22,7 @@ struct Services {
     platform::InstanceFlag& instance;
     platform::WindowSystem& window;
     platform::Registry& registry;
+    platform::Clipboard& clipboard;
 };
 
 }  // namespace app

@@ -96,9 +96,11 @@ int main() {
         doubles::CountingSound sound;
         doubles::FixedInstanceFlag instance;
         doubles::FakeWindowSystem window;
+        doubles::FakeClipboard clipboard;
         auto registry = platform::posix::make_user_registry(folder.file("config"));
-        auto form = app::Main({program, files, random, messages, sound, instance, window, *registry},
-                              [](app::frmMain&) {});
+        auto form = app::Main(
+            {program, files, random, messages, sound, instance, window, *registry, clipboard},
+            [](app::frmMain&) {});
         std::vector<double> clicks;
         for (int round = 0; round < kRounds; ++round) {
             auto start = Clock::now();

@@ -49,8 +49,10 @@ int main(int argc, char** argv) {
     platform::qt::QtWindow window;
     platform::qt::QtMessageBoxes messages(&window);
     platform::qt::QtSound sound;
+    platform::qt::QtClipboard clipboard;
     auto registry = platform::posix::make_user_registry(folder.path().toStdString());
-    app::Services services{program, files, random, messages, sound, instance, window, *registry};
+    app::Services services{program,  files,  random,    messages, sound,
+                           instance, window, *registry, clipboard};
     auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
     form->raise_activate();
     form->raise_click(form->cmdOlustur);

@@ -1,7 +1,9 @@
 #include "platform/qt/qt_services.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QMimeData>
 
 namespace platform::qt {
 
@@ -12,6 +14,18 @@ void QtMessageBoxes::show(const std::string& text, const std::string& caption, M
                     QString::fromStdString(caption), body, QMessageBox::Ok,
                     owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr);
     box.exec();
+}
+
+void QtClipboard::copy_secret(const std::string& text) {
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdString(text));
+    // Password managers set this so that clipboard histories skip the entry.
+    data->setData("x-kde-passwordManagerHint", "secret");
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+std::string QtClipboard::text() const {
+    return QGuiApplication::clipboard()->text().toStdString();
 }
 
 void QtSound::beep() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clipboard.h"
 #include "platform/message_box.h"
 #include "platform/sound.h"
 
@@ -14,6 +15,12 @@ class QtMessageBoxes : public MessageBoxService {
 
   private:
     QWidget* owner_;
+};
+
+class QtClipboard : public Clipboard {
+  public:
+    void copy_secret(const std::string& text) override;
+    std::string text() const override;
 };
 
 class QtSound : public Sound {

@@ -18,6 +18,7 @@
 #include "app/frm_main.h"
 #include "app/inventory.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/list_model.h"
 #include "platform/qt/text_positions.h"
 
 namespace platform::qt {
@@ -149,8 +150,14 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             box->installEventFilter(this);
             return box;
         }
-        case K::ListBox:
-            return new QListView(parent);
+        case K::ListBox: {
+            auto* list = new QListView(parent);
+            list->setModel(new ListModel(list));
+            list->setUniformItemSizes(true);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            return list;
+        }
         case K::UpDown: {
             auto* spin = new QWidget(parent);
             auto* layout = new QVBoxLayout(spin);
@@ -195,6 +202,10 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
     } else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         connect(box, &QLineEdit::textEdited, this, [&form, &control](const QString& text) {
             form.raise_text_edit(control, text.toStdString());
+        });
+    } else if (auto* list = qobject_cast<QListView*>(widget)) {
+        connect(list, &QListView::clicked, this, [&form, &control](const QModelIndex& index) {
+            form.raise_list_select(control, index.row());
         });
     } else if (widget == tabs_) {
         connect(tabs_, &QTabWidget::currentChanged, this, [this, &form](int index) {
@@ -301,7 +312,14 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             }
             break;
         case P::Items:
+            if (auto* list = qobject_cast<QListView*>(widget)) {
+                static_cast<ListModel*>(list->model())->set_items(control.items());
+            }
+            break;
         case P::ListIndex:
+            if (auto* list = qobject_cast<QListView*>(widget)) {
+                list->setCurrentIndex(list->model()->index(control.list_index(), 0));
+            }
             break;
     }
 }

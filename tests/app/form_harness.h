@@ -35,10 +35,11 @@ struct FormHarness {
     doubles::FakeWindowSystem window;
     std::string config_home = folder.file("config");
     std::unique_ptr<platform::Registry> registry = platform::posix::make_user_registry(config_home);
+    doubles::FakeClipboard clipboard;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
-        return {program, files, random, messages, sound, instance, window, *registry};
+        return {program, files, random, messages, sound, instance, window, *registry, clipboard};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clipboard.h"
 #include "platform/instance_flag.h"
 #include "platform/message_box.h"
 #include "platform/program_info.h"
@@ -101,6 +102,21 @@ class ScriptedRandom : public platform::RandomSource {
         }
         return counter++;
     }
+};
+
+// A clipboard that can be told to refuse what it is given.
+class FakeClipboard : public platform::Clipboard {
+  public:
+    void copy_secret(const std::string& text) override {
+        ++copies;
+        if (!refuse) {
+            held = text;
+        }
+    }
+    std::string text() const override { return held; }
+    std::string held;
+    bool refuse = false;
+    int copies = 0;
 };
 
 class FakeWindowSystem : public platform::WindowSystem {

@@ -19,6 +19,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
+#include "platform/qt/qt_services.h"
 #include "platform/qt/qt_window.h"
 
 class WindowTest : public QObject {
@@ -32,6 +33,7 @@ class WindowTest : public QObject {
     doubles::RecordingMessages messages;
     doubles::CountingSound sound;
     doubles::FixedInstanceFlag instance;
+    platform::qt::QtClipboard clipboard;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;
@@ -56,8 +58,9 @@ class WindowTest : public QObject {
         sound.beeps = 0;
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(folder->file("config"));
-        form = app::Main({*program, files, random, messages, sound, instance, *window, *registry},
-                         [this](app::frmMain& form) { window->build(form); });
+        form = app::Main(
+            {*program, files, random, messages, sound, instance, *window, *registry, clipboard},
+            [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
 
