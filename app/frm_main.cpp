@@ -6,6 +6,7 @@
 
 #include "app/generator.h"
 #include "app/inventory.h"
+#include "app/links.h"
 #include "app/text.h"
 #include "ini/ini_read.h"
 #include "ini/ini_write.h"
@@ -92,6 +93,10 @@ frmMain::frmMain(Services services)
     Form_Initialize();
 }
 
+frmMain::~frmMain() {
+    Form_Terminate();
+}
+
 Control& frmMain::control(std::string_view name) {
     for (auto& control : controls_) {
         if (control.name() == name) {
@@ -143,6 +148,14 @@ void frmMain::raise_click(Control& control) {
         {"cmdKopyala", &frmMain::cmdKopyala_Click},
         {"lstSifreler", &frmMain::lstSifreler_Click},
         {"cmdSifreSil", &frmMain::cmdSifreSil_Click},
+        {"cmdGizle", &frmMain::cmdGizle_Click},
+        {"cmKapat", &frmMain::cmKapat_Click},
+        {"Label1", &frmMain::Label1_Click},
+        {"Label2", &frmMain::Label2_Click},
+        {"systrayshow", &frmMain::systrayshow_Click},
+        {"systrayhide", &frmMain::systrayhide_Click},
+        {"systrayolustur", &frmMain::systrayolustur_Click},
+        {"systrayexit", &frmMain::systrayexit_Click},
     };
     auto handler = handlers.find(control.name());
     if (handler != handlers.end()) {
@@ -195,6 +208,19 @@ void frmMain::raise_list_select(Control& list, int index) {
     raise_click(list);
 }
 
+void frmMain::raise_tray_mouse(int button) {
+    guarded([&] { Form_MouseMove(button, 0, 0, 0); });
+}
+
+void frmMain::raise_query_unload(int& cancel, int unload_mode) {
+    guarded([&] { Form_QueryUnload(cancel, unload_mode); });
+}
+
+void frmMain::raise_unload() {
+    int cancel = 0;
+    guarded([&] { Form_Unload(cancel); });
+}
+
 void frmMain::raise_tab_change(int tab) {
     int previous = SSTab1.value();
     SSTab1.set_value(tab);
@@ -225,8 +251,10 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Activate() {
-    // The tray icon is added here once the tray exists.
+    fill_tray_record();
+    services_.tray.add(TrayIcon);
     if (services_.instance.previous_instance()) {
+        services_.tray.remove(TrayIcon);
         services_.window.end_process();
         return;
     }
@@ -428,6 +456,105 @@ void frmMain::UpDown1_Change(int step) {
 
 void frmMain::update_copy_button() {
     cmdKopyala.set_enabled(!txtSifre.text().empty());
+}
+
+// ---- Tray and window visibility ----
+
+void frmMain::fill_tray_record() {
+    TrayIcon = platform::NotifyIconData{};
+    TrayIcon.cbSize = 88;
+    TrayIcon.uID = 1;
+    TrayIcon.uFlags = 7;
+    TrayIcon.uCallbackMessage = 0x200;
+    TrayIcon.szTip = "Keymint";
+}
+
+void frmMain::restore_window() {
+    services_.window.set_window_state(platform::WindowState::Normal);
+    if (!services_.window.window_visible()) {
+        services_.window.show_window();
+    }
+}
+
+void frmMain::Form_MouseMove(int Button, int Shift, float X, float Y) {
+    (void)Shift, (void)X, (void)Y;
+    if (Button == 1) {
+        restore_window();
+    } else if (Button == 2) {
+        services_.window.popup_menu("systraymenu");
+    }
+}
+
+void frmMain::systrayshow_Click() {
+    restore_window();
+}
+
+void frmMain::systrayhide_Click() {
+    services_.window.set_window_state(platform::WindowState::Minimized);
+}
+
+void frmMain::systrayolustur_Click() {
+    Olustur();
+    restore_window();
+}
+
+void frmMain::systrayexit_Click() {
+    quit();
+}
+
+void frmMain::cmdGizle_Click() {
+    services_.window.set_window_state(platform::WindowState::Minimized);
+}
+
+void frmMain::cmKapat_Click() {
+    quit();
+}
+
+void frmMain::quit() {
+    try {
+        IniKaydet();
+    } catch (const std::exception& error) {
+        report(error, "The settings could not be saved; Keymint closes anyway.");
+    }
+    services_.tray.remove(TrayIcon);
+    services_.window.end_process();
+}
+
+void frmMain::Form_QueryUnload(int& Cancel, int UnloadMode) {
+    // Log-off and shutdown must not be held up by a program that only hides itself.
+    if (UnloadMode == vbAppWindows) {
+        return;
+    }
+    Cancel = -1;
+    // Without a notification area a hidden window could never be found again.
+    if (services_.tray.available()) {
+        services_.window.hide_window();
+    } else {
+        services_.window.set_window_state(platform::WindowState::Minimized);
+    }
+}
+
+void frmMain::Form_Unload(int& Cancel) {
+    (void)Cancel;
+    services_.tray.remove(TrayIcon);
+}
+
+void frmMain::Form_Terminate() {
+    services_.tray.remove(TrayIcon);
+}
+
+// ---- Web links ----
+
+void frmMain::Label1_Click() {
+    open_link(kAdviceLink.address);
+}
+
+void frmMain::Label2_Click() {
+    open_link(kMakerLink.address);
+}
+
+void frmMain::open_link(std::string_view address) {
+    services_.shell.open("Open", std::string(address));
 }
 
 // ---- Clipboard copy ----

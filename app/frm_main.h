@@ -14,10 +14,19 @@
 
 namespace app {
 
+// Why the window is asked to close.
+enum QueryUnloadMode {
+    vbFormControlMenu = 0,  // the close box or the system menu
+    vbFormCode = 1,
+    vbAppWindows = 2,  // the session is ending: log-off or shutdown
+    vbAppTaskManager = 3,
+};
+
 // The main window: its controls as data, its state and its event handlers.
 class frmMain {
   public:
     explicit frmMain(Services services);
+    ~frmMain();
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
 
@@ -42,6 +51,12 @@ class frmMain {
     void raise_activate();
     // The user selected an item of a list box.
     void raise_list_select(Control& list, int index);
+    // Mouse activity over the tray icon: 1 left button, 2 right button.
+    void raise_tray_mouse(int button);
+    // A request to close the window; sets `cancel` to refuse it.
+    void raise_query_unload(int& cancel, int unload_mode);
+    // The window is being unloaded after a close request was let through.
+    void raise_unload();
     // The user chose another tab.
     void raise_tab_change(int tab);
     // An arrow of an up-down control: +1 up, -1 down.
@@ -74,6 +89,22 @@ class frmMain {
     void txtSifre_KeyPress(int& KeyAscii);
     void UpDown1_Change(int step);
 
+    // ---- Tray and window visibility ----
+    void Form_MouseMove(int Button, int Shift, float X, float Y);
+    void systrayshow_Click();
+    void systrayhide_Click();
+    void systrayolustur_Click();
+    void systrayexit_Click();
+    void cmdGizle_Click();
+    void cmKapat_Click();
+    void Form_QueryUnload(int& Cancel, int UnloadMode);
+    void Form_Unload(int& Cancel);
+    void Form_Terminate();
+
+    // ---- Web links ----
+    void Label1_Click();
+    void Label2_Click();
+
     // ---- Clipboard copy ----
     void cmdKopyala_Click();
     void PanoyaKopyala(Control& box);
@@ -100,6 +131,12 @@ class frmMain {
     void report(const std::exception& error, const std::string& context);
     void generator_message(const std::string& text);
     void update_copy_button();
+    void fill_tray_record();
+    // Back to the normal state, and visible again if a close request had hidden the window.
+    void restore_window();
+    // Saves the settings, removes the tray icon and ends the process.
+    void quit();
+    void open_link(std::string_view address);
 
     Services services_;
     std::deque<Control> controls_;
@@ -151,6 +188,9 @@ class frmMain {
     RecordsFile objSifreler;
 
     std::string strAutoRunPath;
+
+    // Tray icon
+    platform::NotifyIconData TrayIcon;
 
     // Generator state
     std::string strUpper;

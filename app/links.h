@@ -10,10 +10,6 @@ struct Link {
     std::string_view host;
 };
 
-#ifndef KEYMINT_MAKER_URL
-#define KEYMINT_MAKER_URL "https://keymint.example.org/"
-#endif
-
 constexpr std::string_view host_of(std::string_view address) {
     auto scheme_end = address.find("://");
     if (scheme_end != std::string_view::npos) {
@@ -22,9 +18,9 @@ constexpr std::string_view host_of(std::string_view address) {
     return address.substr(0, address.find('/'));
 }
 
-inline constexpr Link kMakerLink{KEYMINT_MAKER_URL, host_of(KEYMINT_MAKER_URL)};
-inline constexpr Link kAdviceLink{
-    "https://www.cisa.gov/secure-our-world/use-strong-passwords",
-    host_of("https://www.cisa.gov/secure-our-world/use-strong-passwords")};
+// The maker's page; a packager sets it with the KEYMINT_MAKER_URL build setting.
+extern const Link kMakerLink;
+// Advice on strong passwords.
+extern const Link kAdviceLink;
 
 }  // namespace app

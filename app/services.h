@@ -7,7 +7,9 @@
 #include "platform/program_info.h"
 #include "platform/random_source.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/tray.h"
 #include "platform/window_system.h"
 
 namespace app {
@@ -23,6 +25,8 @@ struct Services {
     platform::WindowSystem& window;
     platform::Registry& registry;
     platform::Clipboard& clipboard;
+    platform::Tray& tray;
+    platform::Shell& shell;
 };
 
 }  // namespace app

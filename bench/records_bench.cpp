@@ -97,10 +97,12 @@ int main() {
         doubles::FixedInstanceFlag instance;
         doubles::FakeWindowSystem window;
         doubles::FakeClipboard clipboard;
+        doubles::FakeTray tray;
+        doubles::FakeShell shell;
         auto registry = platform::posix::make_user_registry(folder.file("config"));
-        auto form = app::Main(
-            {program, files, random, messages, sound, instance, window, *registry, clipboard},
-            [](app::frmMain&) {});
+        auto form = app::Main({program, files, random, messages, sound, instance, window, *registry,
+                               clipboard, tray, shell},
+                              [](app::frmMain&) {});
         std::vector<double> clicks;
         for (int round = 0; round < kRounds; ++round) {
             auto start = Clock::now();

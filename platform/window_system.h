@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace platform {
 
 enum class WindowState { Normal = 0, Minimized = 1 };
@@ -16,6 +18,8 @@ class WindowSystem {
     virtual bool window_visible() const = 0;
     virtual void set_window_state(WindowState state) = 0;
     virtual WindowState window_state() const = 0;
+    // Pops a menu of the window up at the mouse pointer.
+    virtual void popup_menu(const std::string& menu) = 0;
     // Ends the process as soon as the current handler returns; nothing else runs.
     virtual void end_process() = 0;
 };

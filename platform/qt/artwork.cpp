@@ -15,12 +15,12 @@ const QColor kPale(0xe6, 0xfb, 0xf0);
 
 // A key lying on its side in a `unit` square box at `origin`: round bow, shaft, two teeth.
 QPainterPath key_shape(QPointF origin, qreal unit) {
-    QPainterPath key;
-    key.setFillRule(Qt::OddEvenFill);
     const qreal bow = unit * 0.42;
     const QPointF centre = origin + QPointF(bow * 0.5 + unit * 0.04, unit * 0.5);
-    key.addEllipse(centre, bow * 0.5, bow * 0.5);
-    key.addEllipse(centre, bow * 0.2, bow * 0.2);
+    QPainterPath ring;
+    ring.addEllipse(centre, bow * 0.5, bow * 0.5);
+    QPainterPath hole;
+    hole.addEllipse(centre, bow * 0.2, bow * 0.2);
 
     QPainterPath shaft;
     const qreal thickness = unit * 0.13;
@@ -28,9 +28,10 @@ QPainterPath key_shape(QPointF origin, qreal unit) {
     const qreal shaft_right = origin.x() + unit * 0.96;
     shaft.addRect(
         QRectF(shaft_left, centre.y() - thickness / 2, shaft_right - shaft_left, thickness));
-    shaft.addRect(QRectF(shaft_right - unit * 0.12, centre.y(), unit * 0.1, unit * 0.2));
-    shaft.addRect(QRectF(shaft_right - unit * 0.3, centre.y(), unit * 0.08, unit * 0.14));
-    return key.united(shaft);
+    QPainterPath teeth;
+    teeth.addRect(QRectF(shaft_right - unit * 0.12, centre.y(), unit * 0.1, unit * 0.2));
+    teeth.addRect(QRectF(shaft_right - unit * 0.3, centre.y(), unit * 0.08, unit * 0.14));
+    return ring.united(shaft).united(teeth).subtracted(hole);
 }
 
 }  // namespace

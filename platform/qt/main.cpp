@@ -1,8 +1,10 @@
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +63,34 @@ bool display_available() {
     return !local_x_display_unreachable(std::getenv("DISPLAY"));
 }
 
+int signal_pipe[2] = {-1, -1};
+
+void forward_signal(int) {
+    char byte = 1;
+    [[maybe_unused]] auto ignored = ::write(signal_pipe[1], &byte, 1);
+}
+
+// Log-off and shutdown end the program with SIGTERM or SIGHUP; turn them into the session's end
+// on the GUI thread, so the program closes cleanly and takes its tray icon along.
+void end_session_on_signals(platform::qt::QtWindow& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signal_pipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        [[maybe_unused]] auto ignored = ::read(signal_pipe[0], &byte, 1);
+        window.end_session();
+    });
+    struct sigaction action {};
+    action.sa_handler = forward_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+        ::sigaction(signal_number, &action, nullptr);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +101,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Keymint");
     QApplication::setDesktopFileName("keymint");
+    // Closing the window only hides it; the program ends through its own Exit.
+    QApplication::setQuitOnLastWindowClosed(false);
     platform::qt::use_window_font();
 
     platform::posix::PosixProgramInfo program;
@@ -83,10 +115,16 @@ int main(int argc, char** argv) {
     platform::qt::QtMessageBoxes messages(&window);
     platform::qt::QtSound sound;
     platform::qt::QtClipboard clipboard;
+    platform::qt::QtTray tray;
+    platform::qt::QtShell shell;
     auto registry = platform::posix::make_user_registry();
 
-    app::Services services{program,  files,  random,    messages, sound,
-                           instance, window, *registry, clipboard};
-    auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
+    app::Services services{program, files,     random,    messages, sound, instance,
+                           window,  *registry, clipboard, tray,     shell};
+    auto form = app::Main(services, [&](app::frmMain& form) {
+        window.build(form);
+        tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };
+    });
+    end_session_on_signals(window);
     return QApplication::exec();
 }

@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include "platform/qt/artwork.h"
 
 namespace platform::qt {
 
@@ -26,6 +31,41 @@ void QtClipboard::copy_secret(const std::string& text) {
 
 std::string QtClipboard::text() const {
     return QGuiApplication::clipboard()->text().toStdString();
+}
+
+QtTray::QtTray() : icon_(std::make_unique<QSystemTrayIcon>()) {
+    QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         int button = reason == QSystemTrayIcon::Trigger   ? 1
+                                      : reason == QSystemTrayIcon::Context ? 2
+                                                                           : 0;
+                         if (button != 0 && on_mouse) {
+                             on_mouse(button);
+                         }
+                     });
+}
+
+QtTray::~QtTray() = default;
+
+bool QtTray::available() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void QtTray::add(const NotifyIconData& icon) {
+    if (icon_->isVisible()) {
+        return;
+    }
+    icon_->setIcon(program_icon());
+    icon_->setToolTip(QString::fromStdString(icon.szTip));
+    icon_->show();
+}
+
+void QtTray::remove(const NotifyIconData&) {
+    icon_->hide();
+}
+
+void QtShell::open(const std::string&, const std::string& address) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
 void QtSound::beep() {

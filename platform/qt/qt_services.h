@@ -2,9 +2,15 @@
 
 #include "platform/clipboard.h"
 #include "platform/message_box.h"
+#include "platform/shell.h"
+#include "platform/tray.h"
+
+#include <functional>
+#include <memory>
 #include "platform/sound.h"
 
 class QWidget;
+class QSystemTrayIcon;
 
 namespace platform::qt {
 
@@ -21,6 +27,28 @@ class QtClipboard : public Clipboard {
   public:
     void copy_secret(const std::string& text) override;
     std::string text() const override;
+};
+
+// The desktop's notification area: StatusNotifierItem where the desktop offers it, XEmbed
+// elsewhere.
+class QtTray : public Tray {
+  public:
+    QtTray();
+    ~QtTray() override;
+    bool available() const override;
+    void add(const NotifyIconData& icon) override;
+    void remove(const NotifyIconData& icon) override;
+
+    // Receives the button value of each click on the icon.
+    std::function<void(int button)> on_mouse;
+
+  private:
+    std::unique_ptr<QSystemTrayIcon> icon_;
+};
+
+class QtShell : public Shell {
+  public:
+    void open(const std::string& verb, const std::string& address) override;
 };
 
 class QtSound : public Sound {

@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -86,7 +89,8 @@ void QtWindow::build(app::frmMain& form) {
         auto& control = const_cast<app::Control&>(const_control);
         const auto& definition = control.definition();
         if (definition.kind == app::ControlKind::MenuItem) {
-            continue;  // the tray's menu has no place in the window
+            add_menu_item(control);
+            continue;
         }
         QWidget* parent = this;
         if (!definition.container.empty()) {
@@ -176,8 +180,11 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
         }
         case K::Button:
             return new QPushButton(caption, parent);
-        case K::Label:
-            return new QLabel(caption, parent);
+        case K::Label: {
+            auto* label = new QLabel(caption, parent);
+            style_as_link(label);
+            return label;
+        }
         case K::MenuItem:
             break;
     }
@@ -219,6 +226,29 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
                     [&form, &control, step] { form.raise_spin(control, step); });
         }
     }
+}
+
+void QtWindow::add_menu_item(app::Control& control) {
+    QMenu*& menu = menus_[control.definition().container];
+    if (menu == nullptr) {
+        menu = new QMenu(this);
+    }
+    QAction* item = menu->addAction(to_qt(control.caption()));
+    item->setObjectName(to_qt(control.name()));
+    connect(item, &QAction::triggered, this, [this, &control] { form_->raise_click(control); });
+}
+
+void QtWindow::style_as_link(QLabel* label) {
+    QFont font = label->font();
+    font.setFamilies({"MS Sans Serif", font.family()});
+    font.setPointSizeF(8.25);
+    font.setUnderline(true);
+    label->setFont(font);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label->setPalette(colours);
+    label->setCursor(Qt::PointingHandCursor);
+    label->installEventFilter(this);
 }
 
 void QtWindow::place(QWidget* widget, const app::TwipsRect& rect) {
@@ -325,6 +355,14 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        auto found = controls_.find(watched);
+        if (found != controls_.end()) {
+            form_->raise_click(*found->second);
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto found = controls_.find(watched);
         if (found != controls_.end()) {
@@ -345,6 +383,37 @@ void QtWindow::changeEvent(QEvent* event) {
         form_->raise_activate();
     }
     QWidget::changeEvent(event);
+}
+
+void QtWindow::closeEvent(QCloseEvent* event) {
+    if (form_ == nullptr) {
+        return QWidget::closeEvent(event);
+    }
+    int cancel = 0;
+    form_->raise_query_unload(cancel, session_ending_ ? app::vbAppWindows : app::vbFormControlMenu);
+    if (cancel != 0) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    form_->raise_unload();
+    QCoreApplication::quit();
+}
+
+void QtWindow::end_session() {
+    session_ending_ = true;
+    close();
+}
+
+QMenu* QtWindow::menu(const std::string& name) const {
+    auto found = menus_.find(name);
+    return found == menus_.end() ? nullptr : found->second;
+}
+
+void QtWindow::popup_menu(const std::string& name) {
+    if (QMenu* shown = menu(name)) {
+        shown->popup(QCursor::pos());
+    }
 }
 
 void QtWindow::show_window() {

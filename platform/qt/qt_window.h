@@ -8,6 +8,8 @@
 #include "app/controls.h"
 #include "platform/window_system.h"
 
+class QLabel;
+class QMenu;
 class QTabWidget;
 
 namespace app {
@@ -40,15 +42,23 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     bool window_visible() const override;
     void set_window_state(WindowState state) override;
     WindowState window_state() const override;
+    void popup_menu(const std::string& menu) override;
     void end_process() override;
+
+    // The session is ending (log-off, shutdown): closes the window for good.
+    void end_session();
+    QMenu* menu(const std::string& name) const;
 
   protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QWidget* create_widget(app::Control& control, QWidget* parent);
     void connect_events(app::Control& control, QWidget* widget);
+    void add_menu_item(app::Control& control);
+    void style_as_link(QLabel* label);
     void place(QWidget* widget, const app::TwipsRect& rect);
     void show_tab(int index);
     void apply_tab_order();
@@ -63,6 +73,8 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     // Controls placed directly on the tab control, with the tab that shows them.
     std::vector<std::pair<QWidget*, int>> tab_members_;
     int current_tab_ = 0;
+    std::unordered_map<std::string, QMenu*> menus_;
+    bool session_ending_ = false;
 };
 
 }  // namespace platform::qt

@@ -36,10 +36,13 @@ struct FormHarness {
     std::string config_home = folder.file("config");
     std::unique_ptr<platform::Registry> registry = platform::posix::make_user_registry(config_home);
     doubles::FakeClipboard clipboard;
+    doubles::FakeTray tray;
+    doubles::FakeShell shell;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
-        return {program, files, random, messages, sound, instance, window, *registry, clipboard};
+        return {program, files,     random,    messages, sound, instance,
+                window,  *registry, clipboard, tray,     shell};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

@@ -11,7 +11,9 @@
 #include "platform/message_box.h"
 #include "platform/program_info.h"
 #include "platform/random_source.h"
+#include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/tray.h"
 #include "platform/window_system.h"
 
 namespace doubles {
@@ -119,6 +121,33 @@ class FakeClipboard : public platform::Clipboard {
     int copies = 0;
 };
 
+class FakeTray : public platform::Tray {
+  public:
+    bool available() const override { return has_area; }
+    void add(const platform::NotifyIconData& icon) override {
+        ++adds;
+        last = icon;
+        shown = true;
+    }
+    void remove(const platform::NotifyIconData&) override {
+        ++removes;
+        shown = false;
+    }
+    bool has_area = true;
+    bool shown = false;
+    int adds = 0;
+    int removes = 0;
+    platform::NotifyIconData last;
+};
+
+class FakeShell : public platform::Shell {
+  public:
+    void open(const std::string& verb, const std::string& address) override {
+        opened.push_back(verb + " " + address);
+    }
+    std::vector<std::string> opened;
+};
+
 class FakeWindowSystem : public platform::WindowSystem {
   public:
     bool init_common_controls() override {
@@ -130,11 +159,13 @@ class FakeWindowSystem : public platform::WindowSystem {
     bool window_visible() const override { return visible; }
     void set_window_state(platform::WindowState new_state) override { state = new_state; }
     platform::WindowState window_state() const override { return state; }
+    void popup_menu(const std::string& menu) override { popped_up.push_back(menu); }
     void end_process() override { ended = true; }
 
     int common_controls_calls = 0;
     bool visible = false;
     bool ended = false;
+    std::vector<std::string> popped_up;
     platform::WindowState state = platform::WindowState::Normal;
 };
 

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -34,6 +35,8 @@ class WindowTest : public QObject {
     doubles::CountingSound sound;
     doubles::FixedInstanceFlag instance;
     platform::qt::QtClipboard clipboard;
+    platform::qt::QtTray tray;
+    doubles::FakeShell shell;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;
@@ -58,9 +61,9 @@ class WindowTest : public QObject {
         sound.beeps = 0;
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(folder->file("config"));
-        form = app::Main(
-            {*program, files, random, messages, sound, instance, *window, *registry, clipboard},
-            [this](app::frmMain& form) { window->build(form); });
+        form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
+                          clipboard, tray, shell},
+                         [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
 
@@ -174,6 +177,42 @@ class WindowTest : public QObject {
         QTest::keyClick(password, Qt::Key_Backspace);
         QCOMPARE(password->text(), QString());
         QCOMPARE(sound.beeps, 4);  // the password box refuses silently
+    }
+
+    void without_a_tray_closing_minimizes_and_exit_saves() {
+        QVERIFY(!tray.available());  // offscreen has no notification area
+        window->close();
+        QVERIFY(window->isVisible());
+        QVERIFY(window->windowState() & Qt::WindowMinimized);
+
+        QTest::mouseClick(widget("cmKapat"), Qt::LeftButton);
+        QVERIFY(messages.shown.empty());
+        QVERIFY(!window->isVisible());
+        const std::string settings = doubles::read_file(folder->file("keymint.ini"));
+        QVERIFY(settings.find("numberofchars=8\r\n") != std::string::npos);
+    }
+
+    void link_labels_look_like_links_and_open_their_addresses() {
+        auto* link = widget<QLabel>("Label1");
+        QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(link->font().underline());
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(shell.opened.size(), std::size_t{1});
+        QVERIFY(shell.opened[0].find("https://") != std::string::npos);
+    }
+
+    void the_tray_menu_lists_its_items_in_order() {
+        QMenu* menu = window->menu("systraymenu");
+        QVERIFY(menu != nullptr);
+        QStringList captions;
+        for (QAction* item : menu->actions()) {
+            captions << item->text();
+        }
+        QCOMPARE(captions, QStringList({"Show", "Hide", "Generate", "Exit"}));
+        menu->actions().at(2)->trigger();
+        QCOMPARE(app::code_point_count(widget<QLineEdit>("txtSifre")->text().toStdString()),
+                 std::size_t{8});
     }
 
     void up_down_arrows_write_lengths_within_range() {

@@ -1,9 +1,12 @@
-// Renders Keymint's window, with one password generated, into a PNG for the README.
-// Usage: keymint-screenshot OUTPUT.png
+// Renders Keymint's artwork into PNG files:
+//   keymint-artwork icon OUTPUT.png SIZE      the program icon
+//   keymint-artwork screenshot OUTPUT.png     the window with one password generated
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "app/mdl_visual_style.h"
 #include "platform/posix/posix_file_system.h"
@@ -34,11 +37,17 @@ class FirstInstance : public platform::InstanceFlag {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: keymint-screenshot OUTPUT.png\n", stderr);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (!((mode == "icon" && argc == 4) || (mode == "screenshot" && argc == 3))) {
+        std::fputs("usage: keymint-artwork icon OUTPUT.png SIZE | screenshot OUTPUT.png\n", stderr);
         return 2;
     }
     QApplication application(argc, argv);
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    if (mode == "icon") {
+        const int side = std::atoi(argv[3]);
+        return platform::qt::program_icon().pixmap(side, side).save(output) ? 0 : 1;
+    }
     platform::qt::use_window_font();
 
     QTemporaryDir folder;
@@ -50,9 +59,11 @@ int main(int argc, char** argv) {
     platform::qt::QtMessageBoxes messages(&window);
     platform::qt::QtSound sound;
     platform::qt::QtClipboard clipboard;
+    platform::qt::QtTray tray;
+    platform::qt::QtShell shell;
     auto registry = platform::posix::make_user_registry(folder.path().toStdString());
-    app::Services services{program,  files,  random,    messages, sound,
-                           instance, window, *registry, clipboard};
+    app::Services services{program, files,     random,    messages, sound, instance,
+                           window,  *registry, clipboard, tray,     shell};
     auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
     form->raise_activate();
     form->raise_click(form->cmdOlustur);
@@ -60,8 +71,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 10; ++i) {
         QApplication::processEvents();
     }
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "Could not write %s\n", argv[1]);
+    if (!window.grab().save(output)) {
+        std::fprintf(stderr, "Could not write %s\n", argv[2]);
         return 1;
     }
     return 0;
