@@ -8,13 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/mdl_visual_style.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_window.h"
+#include "platform/qt/qt_desktop.h"
 
 namespace {
 
@@ -55,23 +53,16 @@ int main(int argc, char** argv) {
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
     FirstInstance instance;
-    platform::qt::QtWindow window;
-    platform::qt::QtMessageBoxes messages(&window);
-    platform::qt::QtSound sound;
-    platform::qt::QtClipboard clipboard;
-    platform::qt::QtTray tray;
-    platform::qt::QtShell shell;
     auto registry = platform::posix::make_user_registry(folder.path().toStdString());
-    app::Services services{program, files,     random,    messages, sound, instance,
-                           window,  *registry, clipboard, tray,     shell};
-    auto form = app::Main(services, [&window](app::frmMain& form) { window.build(form); });
+    platform::qt::QtDesktop desktop;
+    auto form = desktop.start(program, files, random, instance, *registry);
     form->raise_activate();
     form->raise_click(form->cmdOlustur);
 
     for (int i = 0; i < 10; ++i) {
         QApplication::processEvents();
     }
-    if (!window.grab().save(output)) {
+    if (!desktop.window.grab().save(output)) {
         std::fprintf(stderr, "Could not write %s\n", argv[2]);
         return 1;
     }

@@ -11,15 +11,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/mdl_visual_style.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_instance_flag.h"
 #include "platform/posix/posix_program_info.h"
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_window.h"
+#include "platform/qt/qt_desktop.h"
 
 namespace {
 
@@ -111,20 +109,9 @@ int main(int argc, char** argv) {
     platform::posix::PosixInstanceFlag instance(
         program.path_of(program.base_name()),
         platform::posix::PosixInstanceFlag::default_lock_folder());
-    platform::qt::QtWindow window;
-    platform::qt::QtMessageBoxes messages(&window);
-    platform::qt::QtSound sound;
-    platform::qt::QtClipboard clipboard;
-    platform::qt::QtTray tray;
-    platform::qt::QtShell shell;
     auto registry = platform::posix::make_user_registry();
-
-    app::Services services{program, files,     random,    messages, sound, instance,
-                           window,  *registry, clipboard, tray,     shell};
-    auto form = app::Main(services, [&](app::frmMain& form) {
-        window.build(form);
-        tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };
-    });
-    end_session_on_signals(window);
+    platform::qt::QtDesktop desktop;
+    auto form = desktop.start(program, files, random, instance, *registry);
+    end_session_on_signals(desktop.window);
     return QApplication::exec();
 }

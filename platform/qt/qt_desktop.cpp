@@ -1,0 +1,18 @@
+#include "platform/qt/qt_desktop.h"
+
+#include "app/mdl_visual_style.h"
+
+namespace platform::qt {
+
+std::unique_ptr<app::frmMain> QtDesktop::start(ProgramInfo& program, FileSystem& files,
+                                               RandomSource& random, InstanceFlag& instance,
+                                               Registry& registry) {
+    app::Services services{program, files,    random,    messages, sound, instance,
+                           window,  registry, clipboard, tray,     shell};
+    return app::Main(services, [this](app::frmMain& form) {
+        window.build(form);
+        tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };
+    });
+}
+
+}  // namespace platform::qt
