@@ -418,6 +418,12 @@ void QtWindow::popup_menu(const std::string& name) {
 
 void QtWindow::show_window() {
     show();
+    activateWindow();
+    // The first activation comes right after loading, also where no window manager hands out
+    // the focus; later ones come from the window system.
+    if (form_ != nullptr && !isActiveWindow()) {
+        form_->raise_activate();
+    }
 }
 
 void QtWindow::hide_window() {
