@@ -1,6 +1,7 @@
 // Renders Keymint's artwork into PNG files:
 //   keymint-artwork icon OUTPUT.png SIZE      the program icon
-//   keymint-artwork screenshot OUTPUT.png     the window with one password generated
+//   keymint-artwork screenshot OUTPUT.png [TAB]  the window with one password generated,
+//                                                showing the tab numbered TAB (0 by default)
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -36,8 +37,9 @@ class FirstInstance : public platform::InstanceFlag {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (!((mode == "icon" && argc == 4) || (mode == "screenshot" && argc == 3))) {
-        std::fputs("usage: keymint-artwork icon OUTPUT.png SIZE | screenshot OUTPUT.png\n", stderr);
+    if (!((mode == "icon" && argc == 4) || (mode == "screenshot" && (argc == 3 || argc == 4)))) {
+        std::fputs("usage: keymint-artwork icon OUTPUT.png SIZE | screenshot OUTPUT.png [TAB]\n",
+                   stderr);
         return 2;
     }
     QApplication application(argc, argv);
@@ -58,6 +60,9 @@ int main(int argc, char** argv) {
     auto form = desktop.start(program, files, random, instance, *registry);
     form->raise_activate();
     form->raise_click(form->cmdOlustur);
+    if (argc == 4) {
+        form->SSTab1.set_value(std::atoi(argv[3]));
+    }
 
     for (int i = 0; i < 10; ++i) {
         QApplication::processEvents();

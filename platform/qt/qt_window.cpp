@@ -23,6 +23,7 @@
 #include "platform/qt/artwork.h"
 #include "platform/qt/list_model.h"
 #include "platform/qt/text_positions.h"
+#include "platform/qt/wrapping_buttons.h"
 
 namespace platform::qt {
 namespace {
@@ -142,13 +143,13 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
         case K::Container:
             return new QWidget(parent);
         case K::OptionButton: {
-            auto* option = new QRadioButton(caption, parent);
+            auto* option = new WrappingRadioButton(caption, parent);
             // Grouping follows the model's containers, not Qt's.
             option->setAutoExclusive(false);
             return option;
         }
         case K::CheckBox:
-            return new QCheckBox(caption, parent);
+            return new WrappingCheckBox(caption, parent);
         case K::TextBox: {
             auto* box = new QLineEdit(to_qt(control.text()), parent);
             box->installEventFilter(this);
