@@ -16,8 +16,8 @@ namespace platform::posix {
 std::vector<std::string> split_command_line(std::string_view command_line);
 std::string join_command_line(const std::vector<std::string>& arguments);
 
-// The value of a desktop entry's Exec key for these arguments, quoted and escaped as the Desktop
-// Entry Specification requires, and back. Reading drops field codes such as %U; an unterminated
+// The value of a desktop entry's Exec key for these arguments, quoted and escaped as freedesktop's
+// desktop entry rules require, and back. Reading drops field codes such as %U; an unterminated
 // quotation gives nothing.
 std::string exec_from_arguments(const std::vector<std::string>& arguments);
 std::optional<std::vector<std::string>> arguments_from_exec(std::string_view exec);
