@@ -167,6 +167,25 @@ reg::Result make_folders(const std::string& file) {
     return reg::kSuccess;
 }
 
+// Steps to row `index` of a listing of the key `id`: SQLITE_ROW, SQLITE_DONE past the last
+// row, or the code that failed.
+int nth_row(Statement& select, std::int64_t id, std::uint32_t index) {
+    if (select.prepared() != SQLITE_OK) {
+        return select.prepared();
+    }
+    return select.bind(1, id).bind(2, static_cast<std::int64_t>(index)).step();
+}
+
+// A name into a caller's buffer of `capacity` characters, terminator included.
+reg::Result copy_name(std::string_view found, char* name, std::uint32_t capacity) {
+    if (found.size() >= capacity) {
+        return reg::kMoreData;
+    }
+    std::memcpy(name, found.data(), found.size());
+    name[found.size()] = '\0';
+    return reg::kSuccess;
+}
+
 }  // namespace
 
 reg::Result answer_query(std::uint32_t stored_type, std::string_view stored, std::uint32_t* type,
@@ -729,22 +748,13 @@ reg::Result SqliteRegistry::enum_value(reg::Key key, std::uint32_t index, char* 
     Statement select(db_,
                      "SELECT CAST(name AS BLOB), type, data FROM vals WHERE key = ?1 "
                      "ORDER BY seq LIMIT 1 OFFSET ?2");
-    if (select.prepared() != SQLITE_OK) {
-        return fail(select.prepared());
-    }
-    int code = select.bind(1, id).bind(2, static_cast<std::int64_t>(index)).step();
-    if (code == SQLITE_DONE) {
-        return reg::kNoMoreItems;
-    }
-    if (code != SQLITE_ROW) {
-        return fail(code);
+    if (int row = nth_row(select, id, index); row != SQLITE_ROW) {
+        return row == SQLITE_DONE ? reg::kNoMoreItems : fail(row);
     }
     std::string_view found_name = select.bytes(0);
-    if (found_name.size() >= *name_size) {
-        return reg::kMoreData;
+    if (reg::Result copied = copy_name(found_name, name, *name_size); copied != reg::kSuccess) {
+        return copied;
     }
-    std::memcpy(name, found_name.data(), found_name.size());
-    name[found_name.size()] = '\0';
     *name_size = static_cast<std::uint32_t>(found_name.size());
     if (select.column_type(1) != SQLITE_INTEGER) {
         return reg::kBadDb;
@@ -766,23 +776,10 @@ reg::Result SqliteRegistry::enum_key(reg::Key key, std::uint32_t index, char* na
     Statement select(db_,
                      "SELECT CAST(name AS BLOB) FROM keys WHERE parent = ?1 "
                      "ORDER BY upper(name), name LIMIT 1 OFFSET ?2");
-    if (select.prepared() != SQLITE_OK) {
-        return fail(select.prepared());
+    if (int row = nth_row(select, id, index); row != SQLITE_ROW) {
+        return row == SQLITE_DONE ? reg::kNoMoreItems : fail(row);
     }
-    int code = select.bind(1, id).bind(2, static_cast<std::int64_t>(index)).step();
-    if (code == SQLITE_DONE) {
-        return reg::kNoMoreItems;
-    }
-    if (code != SQLITE_ROW) {
-        return fail(code);
-    }
-    std::string_view found_name = select.bytes(0);
-    if (found_name.size() >= name_size) {
-        return reg::kMoreData;
-    }
-    std::memcpy(name, found_name.data(), found_name.size());
-    name[found_name.size()] = '\0';
-    return reg::kSuccess;
+    return copy_name(select.bytes(0), name, name_size);
 }
 
 reg::Result SqliteRegistry::query_info_key(reg::Key key, char* class_name,
