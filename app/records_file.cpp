@@ -1,5 +1,7 @@
 #include "app/records_file.h"
 
+#include "app/text.h"
+
 namespace app {
 
 RecordsFile::RecordsFile(platform::FileSystem& files, std::string path)
@@ -63,16 +65,6 @@ void RecordsFile::delete_matching(std::string_view text) {
         rest.remove_prefix(end + kLineEnd.size());
     }
     files_.replace(path_, kept, platform::FileAccess::OwnerOnly);
-}
-
-std::string upper_case(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
 }
 
 bool has_line(std::string_view text, std::string_view line) {

@@ -47,9 +47,6 @@ class RecordsFile {
     std::string path_;
 };
 
-// Letters a to z in upper case; every other character as it is.
-std::string upper_case(std::string_view text);
-
 // True when `text`, split at every CR LF, has a piece equal to `line`.
 bool has_line(std::string_view text, std::string_view line);
 

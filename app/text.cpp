@@ -38,7 +38,85 @@ std::size_t sequence_length(std::string_view text) {
     return (code < minimum || code > 0x10FFFF || surrogate) ? 0 : length;
 }
 
+char32_t decode(std::string_view sequence) {
+    auto byte = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<std::uint8_t>(sequence[i]));
+    };
+    switch (sequence.size()) {
+        case 1:
+            return byte(0);
+        case 2:
+            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+        case 3:
+            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        default:
+            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
+                   (byte(3) & 0x3F);
+    }
+}
+
+void encode(char32_t code, std::string& out) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+char32_t upper_case(char32_t c) {
+    auto in = [c](char32_t first, char32_t last) { return c >= first && c <= last; };
+    if (in(U'a', U'z') || (in(0xE0, 0xFE) && c != 0xF7) || in(0x3B1, 0x3C1) || in(0x3C3, 0x3CB) ||
+        in(0x430, 0x44F)) {
+        return c - 0x20;
+    }
+    if (c == 0xFF) {
+        return 0x178;
+    }
+    if (c == 0x131) {  // dotless i
+        return U'I';
+    }
+    if (c == 0x3C2) {  // final sigma
+        return 0x3A3;
+    }
+    if (in(0x450, 0x45F)) {
+        return c - 0x50;
+    }
+    // Latin Extended-A pairs its capitals with the small letters that follow them.
+    bool odd_lower = in(0x100, 0x137) || in(0x14A, 0x177);
+    bool even_lower = in(0x139, 0x148) || in(0x179, 0x17E);
+    if ((odd_lower && c % 2 == 1) || (even_lower && c % 2 == 0)) {
+        return c - 1;
+    }
+    return c;
+}
+
 }  // namespace
+
+std::string upper_case(std::string_view text) {
+    std::string upper;
+    upper.reserve(text.size());
+    while (!text.empty()) {
+        std::size_t length = sequence_length(text);
+        if (length == 0) {
+            upper += text.front();
+            text.remove_prefix(1);
+            continue;
+        }
+        encode(upper_case(decode(text.substr(0, length))), upper);
+        text.remove_prefix(length);
+    }
+    return upper;
+}
 
 std::vector<std::string> code_points(std::string_view text) {
     std::vector<std::string> points;

@@ -11,4 +11,8 @@ std::vector<std::string> code_points(std::string_view text);
 
 std::size_t code_point_count(std::string_view text);
 
+// The text with its letters in upper case: the Latin, Greek and Cyrillic letters of the European
+// alphabets, each on its own (ß stays ß). Other characters stay as they are.
+std::string upper_case(std::string_view text);
+
 }  // namespace app

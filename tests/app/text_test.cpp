@@ -29,4 +29,27 @@ TEST(CodePoints, SplitsWholeCharactersAndReplacesMalformedBytes) {
     }
 }
 
+TEST(UpperCase, MapsTheLettersOfEuropeanAlphabetsOneByOne) {
+    struct Case {
+        const char* text;
+        const char* upper;
+    };
+    const Case cases[] = {
+        {"abc-XYZ_09", "ABC-XYZ_09"},
+        {"çğışöü", "ÇĞIŞÖÜ"},
+        {"àéîõø÷ÿ", "ÀÉÎÕØ÷Ÿ"},
+        {"łńžő", "ŁŃŽŐ"},
+        {"αβγς", "ΑΒΓΣ"},
+        {"жёя", "ЖЁЯ"},
+        {"ß€£😀", "ß€£😀"},
+        {"\xFF"
+         "a",
+         "\xFF"
+         "A"},  // a malformed byte stays as it was
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(app::upper_case(c.text), c.upper) << c.text;
+    }
+}
+
 }  // namespace

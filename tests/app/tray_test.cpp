@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/links.h"
+#include "app/text.h"
 #include "form_harness.h"
 
 namespace {
@@ -88,7 +89,7 @@ TEST_F(Tray, AWindowHiddenByACloseRequestComesBack) {
 TEST_F(Tray, GenerateFromTheMenuGeneratesAndRestores) {
     harness.window.state = WindowState::Minimized;
     form->raise_click(form->systrayolustur);
-    EXPECT_EQ(form->txtSifre.text().size(), 8u);
+    EXPECT_EQ(app::code_point_count(form->txtSifre.text()), 8u);
     EXPECT_NE(harness.records().find(form->txtSifre.text()), std::string::npos);
     EXPECT_EQ(harness.window.state, WindowState::Normal);
 
