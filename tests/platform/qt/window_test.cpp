@@ -124,6 +124,18 @@ class WindowTest : public QObject {
                  QKeySequence(Qt::ALT | Qt::Key_S));
     }
 
+    void access_keys_press_their_controls() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::AltModifier);
+        QTRY_COMPARE(app::code_point_count(widget<QLineEdit>("txtSifre")->text().toStdString()),
+                     std::size_t{8});
+        QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(form->blnOzelKarakterler.value(), 1);
+        QCOMPARE(form->blnTumKarakterler.value(), 0);
+        QVERIFY(!widget("blnUpper")->isEnabled());
+    }
+
     void only_the_chosen_tab_shows_its_controls() {
         QVERIFY(widget("Frame1")->isVisible());
         QVERIFY(!widget("Frame3")->isVisible());
