@@ -34,7 +34,7 @@ class frmMain {
     void Show();
 
     // ---- Controls, in inventory order ----
-    const std::deque<Control>& controls() const { return controls_; }
+    std::deque<Control>& controls() { return controls_; }
     Control& control(std::string_view name);
     void set_observer(ControlObserver* observer);
 

@@ -86,8 +86,7 @@ void QtWindow::build(app::frmMain& form) {
     pixels_per_twip_ = dpi / 96.0 / app::kTwipsPerPixelAt96Dpi;
     setFixedSize(pixels(app::kClientWidthTwips), pixels(app::kClientHeightTwips));
 
-    for (const auto& const_control : form.controls()) {
-        auto& control = const_cast<app::Control&>(const_control);
+    for (auto& control : form.controls()) {
         const auto& definition = control.definition();
         if (definition.kind == app::ControlKind::MenuItem) {
             add_menu_item(control);
