@@ -12,6 +12,7 @@
 
 #include "app/mdl_visual_style.h"
 #include "app/records_file.h"
+#include "bench_support.h"
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
@@ -21,32 +22,10 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double milliseconds_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
-std::string make_records(std::size_t count) {
-    platform::posix::PosixRandomSource random;
-    const std::string pool = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::string text = "temppass\r\n";
-    text.reserve(count * 10 + 16);
-    std::vector<std::uint8_t> bytes(8 * count);
-    random.fill(bytes.data(), bytes.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        for (int j = 0; j < 8; ++j) {
-            text += pool[bytes[i * 8 + j] % pool.size()];
-        }
-        text += "\r\n";
-    }
-    return text;
-}
+using bench::Clock;
+using bench::make_records;
+using bench::median;
+using bench::milliseconds_since;
 
 bool grep_has_line(const std::string& path, const std::string& line) {
     const char* argv[] = {"grep", "-Fxq", "--", line.c_str(), path.c_str(), nullptr};

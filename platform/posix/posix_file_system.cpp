@@ -1,5 +1,6 @@
 #include "platform/posix/posix_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,6 +73,21 @@ std::string folder_of(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A replacement cut short (the program killed, the power gone) leaves its temporary file behind,
+// holding a copy of the contents; the next replacement of the same file removes it.
+void remove_leftovers(const std::string& folder, const std::string& prefix) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        if (std::string_view(entry->d_name).starts_with(prefix)) {
+            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        }
+    }
+    ::closedir(listing);
 }
 
 class PosixAppendFile : public AppendFile {
@@ -181,12 +197,15 @@ void PosixFileSystem::replace(const std::string& path, std::string_view contents
         mode &= ~mask;
     }
 
+    const std::string folder = folder_of(path);
+    const std::string temporary_prefix = "." + path.substr(path.rfind('/') + 1) + ".tmp";
+    remove_leftovers(folder, temporary_prefix);
+
     std::random_device entropy;
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temporary = folder_of(path) + "/." + path.substr(path.rfind('/') + 1) + ".tmp" +
-                    std::to_string(entropy() % 1000000);
+        temporary = folder + "/" + temporary_prefix + std::to_string(entropy() % 1000000);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && (errno != EEXIST || attempt == 20)) {
             fail("Could not create a temporary file beside", path, errno);
@@ -216,9 +235,9 @@ void PosixFileSystem::replace(const std::string& path, std::string_view contents
         discard("Could not replace", errno);
     }
     // Make the rename itself durable.
-    Descriptor folder(::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) {
-        ::fsync(folder.get());
+    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) {
+        ::fsync(directory.get());
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
@@ -211,13 +212,26 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
             form.raise_text_edit(control, text.toStdString());
         });
     } else if (auto* list = qobject_cast<QListView*>(widget)) {
+        // A click, and a move of the highlight with the keys, both choose the item.
         connect(list, &QListView::clicked, this, [&form, &control](const QModelIndex& index) {
             form.raise_list_select(control, index.row());
         });
+        connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, &form, &control](const QModelIndex& index) {
+                    if (!mirroring_ && index.isValid()) {
+                        form.raise_list_select(control, index.row());
+                    }
+                });
     } else if (widget == tabs_) {
         connect(tabs_, &QTabWidget::currentChanged, this, [this, &form](int index) {
             show_tab(index);
             form.raise_tab_change(index);
+        });
+        // A click on the tab already shown refreshes too.
+        connect(tabs_, &QTabWidget::tabBarClicked, this, [this, &form](int index) {
+            if (index == tabs_->currentIndex()) {
+                form.raise_tab_change(index);
+            }
         });
     } else if (control.kind() == app::ControlKind::UpDown) {
         for (auto* button : widget->findChildren<QToolButton*>()) {
@@ -296,6 +310,8 @@ void QtWindow::property_changed(const app::Control& control, app::Property prope
 
 void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Property property) {
     using P = app::Property;
+    // Changes made here come from the model and go back to it as no event.
+    QScopedValueRollback<bool> quiet(mirroring_, true);
     switch (property) {
         case P::Caption:
             if (auto* button = qobject_cast<QAbstractButton*>(widget)) {

@@ -75,6 +75,7 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     int current_tab_ = 0;
     std::unordered_map<std::string, QMenu*> menus_;
     bool session_ending_ = false;
+    bool mirroring_ = false;
 };
 
 }  // namespace platform::qt

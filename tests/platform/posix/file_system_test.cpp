@@ -40,6 +40,16 @@ TEST_F(PosixFileSystemTest, ReplaceSwapsTheContentsAndKeepsThePermissions) {
     EXPECT_EQ(mode_of(fresh), 0600u);
 }
 
+TEST_F(PosixFileSystemTest, AReplacementClearsWhatAnInterruptedOneLeftBehind) {
+    files.create(path, "old", platform::FileAccess::OwnerOnly);
+    doubles::write_file(folder.file(".data.txt.tmp123456"), "copy of secrets");
+    doubles::write_file(folder.file(".other.txt.tmp1"), "not ours");
+    files.replace(path, "new", platform::FileAccess::OwnerOnly);
+    EXPECT_FALSE(std::filesystem::exists(folder.file(".data.txt.tmp123456")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file(".other.txt.tmp1")));
+    EXPECT_EQ(doubles::read_file(path), "new");
+}
+
 TEST_F(PosixFileSystemTest, AReadOnlyFileIsNeverReplaced) {
     files.create(path, "keep me", platform::FileAccess::Normal);
     ::chmod(path.c_str(), 0444);

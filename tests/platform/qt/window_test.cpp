@@ -14,65 +14,21 @@
 #include <memory>
 
 #include "app/inventory.h"
-#include "app/mdl_visual_style.h"
 #include "app/text.h"
-#include "doubles.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_random_source.h"
-#include "platform/posix/xdg_autostart.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_window.h"
+#include "window_fixture.h"
 
-class WindowTest : public QObject {
+class WindowTest : public WindowFixture {
     Q_OBJECT
 
   private:
-    std::unique_ptr<doubles::TempFolder> folder;
-    std::unique_ptr<doubles::FakeProgramInfo> program;
-    platform::posix::PosixFileSystem files;
-    platform::posix::PosixRandomSource random;
-    doubles::RecordingMessages messages;
-    doubles::CountingSound sound;
-    doubles::FixedInstanceFlag instance;
-    platform::qt::QtClipboard clipboard;
-    platform::qt::QtTray tray;
-    doubles::FakeShell shell;
-    std::unique_ptr<platform::Registry> registry;
-    std::unique_ptr<platform::qt::QtWindow> window;
-    std::unique_ptr<app::frmMain> form;
-
-    template <typename T = QWidget>
-    T* widget(const char* name) {
-        auto* found = qobject_cast<T*>(window->widget(name));
-        if (found == nullptr) {
-            qFatal("no widget %s of the expected kind", name);
-        }
-        return found;
-    }
     int pixels(int twips) const {
         return static_cast<int>(std::lround(twips * window->pixels_per_twip()));
     }
 
   private slots:
-    void init() {
-        folder = std::make_unique<doubles::TempFolder>();
-        program = std::make_unique<doubles::FakeProgramInfo>(folder->path());
-        messages.shown.clear();
-        sound.beeps = 0;
-        window = std::make_unique<platform::qt::QtWindow>();
-        registry = platform::posix::make_user_registry(folder->file("config"));
-        form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell},
-                         [this](app::frmMain& form) { window->build(form); });
-        form->raise_activate();
-    }
+    void init() { start(); }
 
-    void cleanup() {
-        form.reset();
-        window.reset();
-        registry.reset();
-        folder.reset();
-    }
+    void cleanup() { stop(); }
 
     void window_has_its_title_and_client_size() {
         QCOMPARE(window->windowTitle(), QString("Keymint v0.3"));
