@@ -1,0 +1,37 @@
+#include "app/frm_main.h"
+
+#include <algorithm>
+
+#include "app/inventory.h"
+#include "app/messages.h"
+#include "app/text.h"
+
+namespace app {
+
+void frmMain::cmdKopyala_Click() {
+    const std::size_t length = code_point_count(txtSifre.text());
+    if (length < 1) {
+        services_.messages.show(kCopyFirst, kWindowTitle, platform::MessageIcon::Critical);
+        return;
+    }
+    txtSifre.set_selection(0, length);
+    PanoyaKopyala(txtSifre);
+    if (services_.clipboard.text() != txtSifre.text()) {
+        services_.messages.show(kCopyFailed, kWindowTitle, platform::MessageIcon::Critical);
+        return;
+    }
+    services_.messages.show(kCopied, kWindowTitle, platform::MessageIcon::None);
+}
+
+void frmMain::PanoyaKopyala(Control& box) {
+    std::vector<std::string> characters = code_points(box.text());
+    std::size_t start = std::min(box.selection_start(), characters.size());
+    std::size_t end = std::min(start + box.selection_length(), characters.size());
+    std::string selected;
+    for (std::size_t i = start; i < end; ++i) {
+        selected += characters[i];
+    }
+    services_.clipboard.copy_secret(selected);
+}
+
+}  // namespace app

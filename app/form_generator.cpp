@@ -1,0 +1,103 @@
+#include "app/frm_main.h"
+
+#include "app/generator.h"
+#include "app/messages.h"
+#include "app/text.h"
+
+namespace app {
+
+namespace {
+
+// What the length box falls back to after a length above the maximum.
+constexpr const char* kLengthAfterTooLong = "6";
+
+constexpr const char* kUpperClass = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr const char* kLowerClass = "abcdefghijklmnopqrstuvwxyz";
+constexpr const char* kNumberClass = "0123456789";
+constexpr const char* kOtherClass = "!^+%&()=?_£#${[]}\\|*@€~";
+
+}  // namespace
+
+void frmMain::cmdOlustur_Click() {
+    Olustur();
+}
+
+void frmMain::Olustur() {
+    strKarakterler.clear();
+    strYeniSifre.clear();
+
+    std::unique_ptr<platform::AppendFile> appending;
+    try {
+        appending = objSifreler.open_for_append();
+    } catch (const platform::FileError& error) {
+        generator_message(with_reason(kCantLoadFile, error));
+        return;
+    }
+
+    if (blnTumKarakterler.value() != 0) {
+        strUpper = kUpperClass;
+        strLower = kLowerClass;
+        strNumber = kNumberClass;
+        strOzel = kOtherClass;
+        if (blnUpper.value() == 1) {
+            strKarakterler += strUpper;
+        }
+        if (blnLower.value() == 1) {
+            strKarakterler += strLower;
+        }
+        if (blnNumber.value() == 1) {
+            strKarakterler += strNumber;
+        }
+        if (blnOzel.value() == 1) {
+            strKarakterler += strOzel;
+        }
+    } else if (blnOzelKarakterler.value() != 0) {
+        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text()));
+        strKarakterler = arrOzelKarakterler.text();
+    }
+
+    if (strKarakterler.empty()) {
+        generator_message(kSelectChars);
+    } else {
+        LengthCheck length = check_length(intUzunluk.text());
+        if (length.result == LengthCheck::BelowMinimum) {
+            generator_message(kTooShort);
+        } else if (length.result == LengthCheck::AboveMaximum) {
+            intUzunluk.set_text(kLengthAfterTooLong);
+            generator_message(kTooLong);
+        } else {
+            SifreOlustur(length.length);
+            // Recorded before it is shown, so that no password is handed out unrecorded.
+            try {
+                bool on_record = SifreKontrol(strYeniSifre);
+                if (!on_record) {
+                    RecordsFile::append(*appending, strYeniSifre);
+                }
+                bool refused = on_record && blnOncekilerOlmasin.value() == 1;
+                txtSifre.set_text(refused ? std::string() : strYeniSifre);
+            } catch (const platform::FileError& error) {
+                generator_message(with_reason(kCantLoadFile, error));
+            }
+        }
+    }
+    update_copy_button();
+}
+
+void frmMain::SifreOlustur(int length) {
+    std::vector<std::string> pool = code_points(strKarakterler);
+    for (int i = 0; i < length; ++i) {
+        intSira = uniform_index(services_.random, pool.size()) + 1;
+        strYeniSifre += pool[intSira - 1];
+    }
+}
+
+bool frmMain::SifreKontrol(const std::string& strSifre) {
+    blnBulundu = objSifreler.is_on_record(strSifre);
+    return blnBulundu;
+}
+
+void frmMain::generator_message(const std::string& text) {
+    services_.messages.show(text, kNotGenerated, platform::MessageIcon::Critical);
+}
+
+}  // namespace app

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace app {
+
+// The texts of the program's message boxes.
+inline constexpr const char* kApplicationTitle = "Keymint";
+inline constexpr const char* kCantLoadFile = "Can't load file. Please make folder writeable.";
+inline constexpr const char* kNotGenerated = "Password not generated!";
+inline constexpr const char* kSelectChars = "Please select chars to generate password!";
+inline constexpr const char* kTooShort = "Password must be at least 1 char!";
+inline constexpr const char* kTooLong = "Password can be max. 50 chars!";
+
+inline constexpr const char* kCopyFirst = "Generate password before copy to clipboard.";
+inline constexpr const char* kCopied =
+    "The password copied to clipboard.\r\n\r\nYou can paste it to a textarea.";
+inline constexpr const char* kCopyFailed =
+    "The password could not be put on the clipboard, so nothing was copied. Please try again.";
+
+// A message followed, after a blank line, by what the system said went wrong.
+inline std::string with_reason(const std::string& text, const std::exception& error) {
+    return text + "\r\n\r\n" + error.what();
+}
+
+}  // namespace app
