@@ -8,6 +8,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/registry_answers.h"
+
 namespace platform::posix {
 
 namespace {
@@ -47,10 +49,6 @@ constexpr std::int64_t kLocalMachineId = 3;
 
 std::int64_t root_row(reg::Key key) {
     return static_cast<std::int64_t>(key - 0x80000000) + 1;
-}
-
-bool is_root(reg::Key key) {
-    return key >= reg::kClassesRoot && key <= reg::kDynData;
 }
 
 // A prepared statement that finalizes itself.
@@ -174,16 +172,6 @@ int nth_row(Statement& select, std::int64_t id, std::uint32_t index) {
         return select.prepared();
     }
     return select.bind(1, id).bind(2, static_cast<std::int64_t>(index)).step();
-}
-
-// A name into a caller's buffer of `capacity` characters, terminator included.
-reg::Result copy_name(std::string_view found, char* name, std::uint32_t capacity) {
-    if (found.size() >= capacity) {
-        return reg::kMoreData;
-    }
-    std::memcpy(name, found.data(), found.size());
-    name[found.size()] = '\0';
-    return reg::kSuccess;
 }
 
 }  // namespace
@@ -503,6 +491,18 @@ reg::Result SqliteRegistry::resolve(reg::Key key, Base* base) {
     return reg::kSuccess;
 }
 
+reg::Result SqliteRegistry::resolve(reg::Key key, std::string_view sub_key, Base* base) {
+    std::vector<std::string> parts;
+    if (reg::Result split = split_key_path(sub_key, &parts); split != reg::kSuccess) {
+        return split;
+    }
+    if (reg::Result resolved = resolve(key, base); resolved != reg::kSuccess) {
+        return resolved;
+    }
+    base->parts.insert(base->parts.end(), parts.begin(), parts.end());
+    return reg::kSuccess;
+}
+
 reg::Result SqliteRegistry::handle_key(reg::Key key, std::uint32_t needed, std::int64_t* id) {
     Base base;
     if (reg::Result resolved = resolve(key, &base); resolved != reg::kSuccess) {
@@ -520,15 +520,10 @@ reg::Result SqliteRegistry::open_key(reg::Key key, std::string_view sub_key,
     if (result == nullptr) {
         return reg::kInvalidParameter;
     }
-    std::vector<std::string> parts;
-    if (reg::Result split = split_key_path(sub_key, &parts); split != reg::kSuccess) {
-        return split;
-    }
     Base base;
-    if (reg::Result resolved = resolve(key, &base); resolved != reg::kSuccess) {
+    if (reg::Result resolved = resolve(key, sub_key, &base); resolved != reg::kSuccess) {
         return resolved;
     }
-    base.parts.insert(base.parts.end(), parts.begin(), parts.end());
     std::int64_t id = 0;
     if (reg::Result found = walk(base.id, base.parts, &id); found != reg::kSuccess) {
         return found;
@@ -545,15 +540,10 @@ reg::Result SqliteRegistry::create_key(reg::Key key, std::string_view sub_key,
     if (result == nullptr) {
         return reg::kInvalidParameter;
     }
-    std::vector<std::string> parts;
-    if (reg::Result split = split_key_path(sub_key, &parts); split != reg::kSuccess) {
-        return split;
-    }
     Base base;
-    if (reg::Result resolved = resolve(key, &base); resolved != reg::kSuccess) {
+    if (reg::Result resolved = resolve(key, sub_key, &base); resolved != reg::kSuccess) {
         return resolved;
     }
-    base.parts.insert(base.parts.end(), parts.begin(), parts.end());
 
     Transaction transaction(db_);
     if (transaction.begun() != SQLITE_OK) {
@@ -662,18 +652,14 @@ reg::Result SqliteRegistry::set_value(reg::Key key, std::string_view name,
 }
 
 reg::Result SqliteRegistry::delete_key(reg::Key key, std::string_view sub_key) {
-    std::vector<std::string> parts;
-    if (reg::Result split = split_key_path(sub_key, &parts); split != reg::kSuccess) {
-        return split;
-    }
     Base base;
-    if (reg::Result resolved = resolve(key, &base); resolved != reg::kSuccess) {
+    if (reg::Result resolved = resolve(key, sub_key, &base); resolved != reg::kSuccess) {
         return resolved;
     }
-    if (base.is_root && parts.empty()) {
+    // A root itself cannot be deleted; only an empty sub-key names no part below it.
+    if (base.is_root && sub_key.empty()) {
         return reg::kAccessDenied;
     }
-    base.parts.insert(base.parts.end(), parts.begin(), parts.end());
 
     Transaction transaction(db_);
     if (transaction.begun() != SQLITE_OK) {
@@ -807,15 +793,10 @@ reg::Result SqliteRegistry::query_info_key(reg::Key key, char* class_name,
     if (code = vals.bind(1, id).step(); code != SQLITE_ROW) {
         return fail(code);
     }
-    if (class_size != nullptr) {
-        // Keys carry no class here: the class is always the empty text.
-        if (class_name != nullptr) {
-            if (*class_size == 0) {
-                return reg::kMoreData;
-            }
-            class_name[0] = '\0';
-        }
-        *class_size = 0;
+    // Keys carry no class here: the class is always the empty text.
+    if (reg::Result answered = answer_empty_class(class_name, class_size);
+        answered != reg::kSuccess) {
+        return answered;
     }
     if (info != nullptr) {
         info->sub_keys = static_cast<std::uint32_t>(keys.integer(0));

@@ -87,6 +87,8 @@ class SqliteRegistry : public Registry {
     int create_schema();
     void disconnect();
     reg::Result resolve(reg::Key key, Base* base);
+    // `key` and then the parts of `sub_key`, which is split before anything is read.
+    reg::Result resolve(reg::Key key, std::string_view sub_key, Base* base);
     reg::Result handle_key(reg::Key key, std::uint32_t needed, std::int64_t* id);
     reg::Result find_child(std::int64_t parent, const std::string& name, std::int64_t* id);
     reg::Result walk(std::int64_t from, const std::vector<std::string>& parts, std::int64_t* id);

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
+#include "platform/posix/registry_answers.h"
 #include "platform/posix/sqlite_registry.h"
 
 namespace platform::posix {
@@ -23,10 +23,6 @@ constexpr std::string_view kTypeKey = "X-Keymint-Value-Type";
 constexpr std::size_t kMaxEntryFileSize = 1 << 20;
 const std::vector<std::string> kRunPath = {"Software", "Microsoft", "Windows", "CurrentVersion",
                                            "Run"};
-
-bool is_root(reg::Key key) {
-    return key >= reg::kClassesRoot && key <= reg::kDynData;
-}
 
 char ascii_lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -603,35 +599,10 @@ reg::Key RunKeyRegistry::add_handle(OpenKey open) {
     return handle;
 }
 
-reg::Result RunKeyRegistry::open_key(reg::Key key, std::string_view sub_key, std::uint32_t options,
-                                     std::uint32_t access, reg::Key* result) {
-    if (result == nullptr) {
-        return reg::kInvalidParameter;
-    }
-    reg::Key root = 0;
-    std::vector<std::string> path;
-    if (reg::Result found = full_path(key, sub_key, &root, &path); found != reg::kSuccess) {
-        return found;
-    }
-    if (is_run_path(root, path)) {
-        *result = add_handle({root, std::move(path), access, 0});
-        return reg::kSuccess;
-    }
-    reg::Key opened = 0;
-    reg::Result code = run_key(key) != nullptr
-                           ? store_->open_key(root, join_path(path), options, access, &opened)
-                           : store_->open_key(store_key(key), sub_key, options, access, &opened);
-    if (code == reg::kSuccess) {
-        *result = add_handle({root, std::move(path), access, opened});
-    }
-    return code;
-}
-
-reg::Result RunKeyRegistry::create_key(reg::Key key, std::string_view sub_key,
-                                       std::uint32_t reserved, std::string_view class_name,
-                                       std::uint32_t options, std::uint32_t access,
-                                       const reg::SecurityAttributes* security, reg::Key* result,
-                                       std::uint32_t* disposition) {
+template <typename StoreCall>
+reg::Result RunKeyRegistry::open_or_create(reg::Key key, std::string_view sub_key,
+                                           std::uint32_t access, reg::Key* result,
+                                           std::uint32_t* disposition, StoreCall store_call) {
     if (result == nullptr) {
         return reg::kInvalidParameter;
     }
@@ -647,16 +618,33 @@ reg::Result RunKeyRegistry::create_key(reg::Key key, std::string_view sub_key,
         *result = add_handle({root, std::move(path), access, 0});
         return reg::kSuccess;
     }
-    reg::Key created = 0;
-    reg::Result code = run_key(key) != nullptr
-                           ? store_->create_key(root, join_path(path), reserved, class_name,
-                                                options, access, security, &created, disposition)
-                           : store_->create_key(store_key(key), sub_key, reserved, class_name,
-                                                options, access, security, &created, disposition);
+    reg::Key opened = 0;
+    reg::Result code = run_key(key) != nullptr ? store_call(root, join_path(path), &opened)
+                                               : store_call(store_key(key), sub_key, &opened);
     if (code == reg::kSuccess) {
-        *result = add_handle({root, std::move(path), access, created});
+        *result = add_handle({root, std::move(path), access, opened});
     }
     return code;
+}
+
+reg::Result RunKeyRegistry::open_key(reg::Key key, std::string_view sub_key, std::uint32_t options,
+                                     std::uint32_t access, reg::Key* result) {
+    return open_or_create(key, sub_key, access, result, nullptr,
+                          [&](reg::Key at, std::string_view path, reg::Key* opened) {
+                              return store_->open_key(at, path, options, access, opened);
+                          });
+}
+
+reg::Result RunKeyRegistry::create_key(reg::Key key, std::string_view sub_key,
+                                       std::uint32_t reserved, std::string_view class_name,
+                                       std::uint32_t options, std::uint32_t access,
+                                       const reg::SecurityAttributes* security, reg::Key* result,
+                                       std::uint32_t* disposition) {
+    return open_or_create(key, sub_key, access, result, disposition,
+                          [&](reg::Key at, std::string_view path, reg::Key* created) {
+                              return store_->create_key(at, path, reserved, class_name, options,
+                                                        access, security, created, disposition);
+                          });
 }
 
 reg::Result RunKeyRegistry::close_key(reg::Key key) {
@@ -758,10 +746,9 @@ reg::Result RunKeyRegistry::enum_value(reg::Key key, std::uint32_t index, char* 
         return reg::kNoMoreItems;
     }
     const std::string& found = names[index];
-    if (found.size() >= *name_size) {
-        return reg::kMoreData;
+    if (reg::Result copied = copy_name(found, name, *name_size); copied != reg::kSuccess) {
+        return copied;
     }
-    std::memcpy(name, found.c_str(), found.size() + 1);
     *name_size = static_cast<std::uint32_t>(found.size());
     if (type == nullptr && data == nullptr && data_size == nullptr) {
         return reg::kSuccess;
@@ -822,14 +809,9 @@ reg::Result RunKeyRegistry::query_info_key(reg::Key key, char* class_name,
         counts.max_value_length = std::max(
             counts.max_value_length, static_cast<std::uint32_t>(entry.command_line.size() + 1));
     }
-    if (class_size != nullptr) {
-        if (class_name != nullptr) {
-            if (*class_size == 0) {
-                return reg::kMoreData;
-            }
-            class_name[0] = '\0';
-        }
-        *class_size = 0;
+    if (reg::Result answered = answer_empty_class(class_name, class_size);
+        answered != reg::kSuccess) {
+        return answered;
     }
     if (info != nullptr) {
         *info = counts;

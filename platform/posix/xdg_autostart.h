@@ -100,6 +100,12 @@ class RunKeyRegistry : public Registry {
     const OpenKey* run_key(reg::Key key) const;
     reg::Key store_key(reg::Key key) const;
     reg::Key add_handle(OpenKey open);
+    // The body of open_key and create_key. The Run key is opened here (it always exists); any
+    // other key goes to the store as `store_call(parent, sub_key, &opened)`, named the way the
+    // store knows it.
+    template <typename StoreCall>
+    reg::Result open_or_create(reg::Key key, std::string_view sub_key, std::uint32_t access,
+                               reg::Key* result, std::uint32_t* disposition, StoreCall store_call);
 
     std::unique_ptr<Registry> store_;
     XdgAutostartFolder autostart_;
