@@ -294,6 +294,10 @@ void QtWindow::apply_tab_order() {
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1].second, order[i].second);
     }
+    // The window opens with the focus on the first control in that order.
+    if (!order.empty()) {
+        order.front().second->setFocus();
+    }
 }
 
 QWidget* QtWindow::widget(const std::string& name) const {

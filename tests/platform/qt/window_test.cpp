@@ -35,6 +35,7 @@ class WindowTest : public WindowFixture {
         QCOMPARE(window->size(), QSize(pixels(4680), pixels(7545)));
         QVERIFY(window->isVisible());
         QVERIFY(!window->windowIcon().isNull());
+        QCOMPARE(window->focusWidget(), widget("cmdOlustur"));
     }
 
     void every_control_matches_the_inventory() {
@@ -140,11 +141,17 @@ class WindowTest : public WindowFixture {
         QTest::keyClick(length, Qt::Key_Delete);
         QCOMPARE(form->intUzunluk.text(), std::string("2"));
 
+        auto* custom = widget<QLineEdit>("arrOzelKarakterler");
+        QTest::keyClicks(custom, "a b");
+        QCOMPARE(custom->text(), QString("ab"));
+        QCOMPARE(sound.beeps, 5);
+        QCOMPARE(form->arrOzelKarakterler.text(), std::string("ab"));
+
         auto* password = widget<QLineEdit>("txtSifre");
         QTest::keyClicks(password, "xyz");
         QTest::keyClick(password, Qt::Key_Backspace);
         QCOMPARE(password->text(), QString());
-        QCOMPARE(sound.beeps, 4);  // the password box refuses silently
+        QCOMPARE(sound.beeps, 5);  // the password box refuses silently
     }
 
     void without_a_tray_closing_minimizes_and_exit_saves() {
