@@ -275,7 +275,6 @@ int QtWindow::pixels(int twips) const {
 }
 
 void QtWindow::show_tab(int index) {
-    current_tab_ = index;
     for (auto& [widget, tab] : tab_members_) {
         widget->setVisible(tab == index);
     }

@@ -72,7 +72,6 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     std::unordered_map<QObject*, app::Control*> controls_;
     // Controls placed directly on the tab control, with the tab that shows them.
     std::vector<std::pair<QWidget*, int>> tab_members_;
-    int current_tab_ = 0;
     std::unordered_map<std::string, QMenu*> menus_;
     bool session_ending_ = false;
     bool mirroring_ = false;

@@ -8,7 +8,4 @@ namespace platform::qt {
 // Code-point positions, as the model counts them, turned into Qt's UTF-16 positions.
 std::pair<int, int> utf16_range(const QString& text, std::size_t start, std::size_t length);
 
-// Qt's UTF-16 positions turned into code-point positions.
-std::pair<std::size_t, std::size_t> code_point_range(const QString& text, int start, int length);
-
 }  // namespace platform::qt
