@@ -13,7 +13,7 @@
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
-#include "platform/qt/qt_desktop.h"
+#include "program/qt/qt_desktop.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     platform::posix::PosixRandomSource random;
     FirstInstance instance;
     auto registry = platform::posix::make_user_registry(folder.path().toStdString());
-    platform::qt::QtDesktop desktop;
+    program::qt::QtDesktop desktop;
     auto form = desktop.start(program, files, random, instance, *registry);
     form->raise_activate();
     form->raise_click(form->cmdOlustur);

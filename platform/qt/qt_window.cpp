@@ -95,7 +95,7 @@ void QtWindow::build(app::frmMain& form) {
         }
         QWidget* parent = this;
         if (!definition.container.empty()) {
-            parent = definition.container == "SSTab1" ? tabs_ : widgets_.at(definition.container);
+            parent = widgets_.at(definition.container);
         }
         QWidget* widget = create_widget(control, parent);
         widget->setObjectName(to_qt(definition.name));
@@ -115,7 +115,7 @@ void QtWindow::build(app::frmMain& form) {
         }
         connect_events(control, widget);
     }
-    show_tab(form.SSTab1.value());
+    show_tab(tabs_ != nullptr ? controls_.at(tabs_)->value() : 0);
     apply_tab_order();
     form.set_observer(this);
 }

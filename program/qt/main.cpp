@@ -17,7 +17,7 @@
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
-#include "platform/qt/qt_desktop.h"
+#include "program/qt/qt_desktop.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
         program.path_of(program.base_name()),
         platform::posix::PosixInstanceFlag::default_lock_folder());
     auto registry = platform::posix::make_user_registry();
-    platform::qt::QtDesktop desktop;
+    program::qt::QtDesktop desktop;
     auto form = desktop.start(program, files, random, instance, *registry);
     end_session_on_signals(desktop.window);
     return QApplication::exec();

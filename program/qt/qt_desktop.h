@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "app/frm_main.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_window.h"
+
+namespace program::qt {
+
+// The Qt side of the program: its window and the desktop services around it.
+class QtDesktop {
+  public:
+    // Runs the program's start-up over these services and the given outside ones.
+    std::unique_ptr<app::frmMain> start(platform::ProgramInfo& program,
+                                        platform::FileSystem& files,
+                                        platform::RandomSource& random,
+                                        platform::InstanceFlag& instance,
+                                        platform::Registry& registry);
+
+    platform::qt::QtWindow window;
+    platform::qt::QtMessageBoxes messages{&window};
+    platform::qt::QtSound sound;
+    platform::qt::QtClipboard clipboard;
+    platform::qt::QtTray tray;
+    platform::qt::QtShell shell;
+};
+
+}  // namespace program::qt
