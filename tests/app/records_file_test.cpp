@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "doubles.h"
-#include "platform/posix/posix_file_system.h"
+#include "native.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST(HasLine, MatchesWholeLinesSplitAtCrLfOnly) {
 class RecordsFileTest : public ::testing::Test {
   protected:
     doubles::TempFolder folder;
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
     app::RecordsFile records{files, folder.file("sifreler.dat")};
 };
 
