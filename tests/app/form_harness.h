@@ -58,5 +58,6 @@ struct FormHarness {
     }
 
     std::string records_path() const { return folder.file("sifreler.dat"); }
-    std::string records() const { return doubles::read_file(records_path()); }
+    // Read as the program reads it, in the system's narrow encoding.
+    std::string records() { return files.read_all(records_path()); }
 };

@@ -28,8 +28,9 @@ TEST_P(ReadIniCases, ReturnsTheValue) {
     const ReadCase& c = GetParam();
     TempFolder folder;
     const std::string path = folder.file("test.ini");
-    testing::write_bytes(path, c.content);
     native::FileSystem files;
+    // In the system's narrow encoding, as an editor on that system saves it.
+    files.create(path, c.content, platform::FileAccess::Normal);
 
     EXPECT_EQ(ReadIni(files, path, c.section, c.key), c.expected);
 }
