@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz format clean
+.PHONY: build test run bench fuzz format clean windows
 
 build:
 	cmake --preset default >/dev/null
@@ -14,6 +14,10 @@ run: build
 bench: build
 	./bench/run.sh
 
+# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
+windows:
+	./scripts/windows.sh
+
 # FUZZ_SECONDS per target (default 300).
 fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
@@ -23,4 +27,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine
+	rm -rf build build-fuzz build-windows dist
