@@ -100,20 +100,23 @@ void Win32Window::create_window() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     icon_ = program_icon(GetSystemMetrics(SM_CXICON));
     small_icon_ = program_icon(GetSystemMetrics(SM_CXSMICON));
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = window_procedure;
-    window_class.hInstance = instance;
-    window_class.hIcon = icon_;
-    window_class.hIconSm = small_icon_;
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kWindowClass;
-    RegisterClassExW(&window_class);
+    static const ATOM registered = [instance] {
+        WNDCLASSEXW window_class{};
+        window_class.cbSize = sizeof window_class;
+        window_class.lpfnWndProc = window_procedure;
+        window_class.hInstance = instance;
+        window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        window_class.lpszClassName = kWindowClass;
+        return RegisterClassExW(&window_class);
+    }();
+    (void)registered;
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
     window_ =
         CreateWindowExW(kWindowExStyle, kWindowClass, wide(app::kWindowTitle).c_str(), kWindowStyle,
                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
     dpi_ = window_dpi(window_);
 }
 
