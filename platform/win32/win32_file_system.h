@@ -5,8 +5,8 @@
 namespace platform::win32 {
 
 // Files over CreateFileW. Contents cross this edge as UTF-8 inside the program and as the ANSI
-// code page on disk; line ends pass through as they are. Only disk files are opened: a device
-// or a pipe named like one of the program's files is refused.
+// code page on disk; line ends pass through as they are. Offsets and sizes (seek, stamps) count
+// the bytes on disk. Only disk files are opened: a device or a pipe is refused.
 class Win32FileSystem : public FileSystem {
   public:
     bool exists(const std::string& path) override;
@@ -14,7 +14,9 @@ class Win32FileSystem : public FileSystem {
     void touch(const std::string& path, FileAccess access) override;
     void create(const std::string& path, std::string_view contents, FileAccess access) override;
     std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
-    void replace(const std::string& path, std::string_view contents, FileAccess access) override;
+    FileStamp stamp(const std::string& path) override;
+    std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
+    std::unique_ptr<Replacement> begin_replace(const std::string& path, FileAccess access) override;
     void make_writable(const std::string& path) override;
 };
 
