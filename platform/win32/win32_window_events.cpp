@@ -199,7 +199,9 @@ LRESULT Win32Window::handle_colour(HDC dc, HWND child, bool edit) {
     const app::Control& control = *native->control;
     if (control.kind() == app::ControlKind::TextBox) {
         if (control.background() != app::SystemColour::Default) {
-            int index = static_cast<int>(control.background());
+            // The grey of inactive borders is the dialog face on today's desktops.
+            int index = control.background() == app::SystemColour::InactiveBorder ? COLOR_BTNFACE
+                                                                                  : COLOR_WINDOW;
             SetBkColor(dc, GetSysColor(index));
             SetTextColor(dc, GetSysColor(control.enabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(index));
