@@ -17,7 +17,7 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 if ! { cd "$root" && cmake --preset windows -B "$build" "${launcher[@]}" &&
-       cmake --build "$build" --target win32_window_tests -j "${JOBS:-2}"; } >"$log" 2>&1; then
+       cmake --build "$build" --target win32_window_tests keymint -j "${JOBS:-2}"; } >"$log" 2>&1; then
     cat "$log"
     echo "wine-window-tests: the Windows build failed" >&2
     exit 1
@@ -38,14 +38,30 @@ fi
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp -u /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 
-# Inside a Wine desktop, showing and hiding windows waits on no window manager.
+# Inside a Wine desktop, showing and hiding windows waits on no window manager. After the
+# suite, the real program starts in a copy of its folder, and a second start must end by itself.
 out=$build/tests/win32_window_tests.log
-mkdir -p "$build/tests"
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
-    "$1" wineboot -i </dev/null >/dev/null 2>&1
-    "$1" explorer /desktop=keymint-tests,480x600 "$2" "$3" </dev/null 2>&1
-    "${1%/*}/wineserver" -k >/dev/null 2>&1 || wineserver -k >/dev/null 2>&1 || true
-' sh "$wine" "$build/tests/win32_window_tests.exe" "${filter[@]}" | tr -d '\r' | tee "$out"
+folder=$build/tests/program-folder
+rm -rf "$folder" && mkdir -p "$folder" "$build/tests"
+cp -r "$build/bin/keymint.exe" "$build/bin/Language" "$folder/"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    wine=$1 tests=$2 folder=$3
+    shift 3
+    "$wine" wineboot -i </dev/null >/dev/null 2>&1
+    "$wine" explorer /desktop=keymint-tests,480x600 "$tests" "$@" </dev/null 2>&1
+    if [ -z "${KEYMINT_SCREENSHOT:-}" ]; then
+        cd "$folder"
+        "$wine" explorer /desktop=keymint-first,480x600 keymint.exe </dev/null >/dev/null 2>&1 &
+        for _ in $(seq 50); do [ -f sifreler.dat ] && break; sleep 0.2; done
+        if timeout 60 "$wine" explorer /desktop=keymint-second,480x600 keymint.exe \
+               </dev/null >/dev/null 2>&1 && [ -f sifreler.dat ]; then
+            echo "[       OK ] keymint.exe.ASecondStartEndsByItself"
+        else
+            echo "[  FAILED  ] keymint.exe.ASecondStartEndsByItself (timeout)"
+        fi
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+' bash "$wine" "$build/tests/win32_window_tests.exe" "$folder" "${filter[@]}" | tr -d '\r' | tee "$out"
 
 if [ "${1:-}" = "--screenshot" ]; then
     python3 "$root/scripts/bmp_to_png.py" "$WINEPREFIX/drive_c/keymint-window.bmp" "$2"
