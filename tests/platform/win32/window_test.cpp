@@ -91,6 +91,23 @@ TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
     }
 }
 
+TEST_F(Win32WindowTest, AccessKeysAndEnterPressTheirButtons) {
+    MSG alt_o{GetFocus(), WM_SYSCHAR, L'o', 1 << 29, 0, {}};
+    if (!desktop->window.translate(alt_o)) {
+        DispatchMessageW(&alt_o);
+    }
+    pump();
+    std::wstring first = text_of("txtSifre");
+    EXPECT_EQ(first.size(), 8u) << "Alt+O is Şifre &Oluştur";
+
+    SetFocus(handle("cmdOlustur"));
+    MSG enter{GetFocus(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    EXPECT_TRUE(desktop->window.translate(enter));
+    pump();
+    EXPECT_NE(text_of("txtSifre"), first);
+    EXPECT_EQ(text_of("txtSifre").size(), 8u);
+}
+
 TEST_F(Win32WindowTest, TypedCharactersPassTheBoxesFilters) {
     SendMessageW(handle("intUzunluk"), EM_SETSEL, 1, 1);
     type("intUzunluk", L'a');
