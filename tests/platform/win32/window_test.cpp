@@ -127,6 +127,36 @@ TEST_F(Win32WindowTest, TypedCharactersPassTheBoxesFilters) {
     EXPECT_EQ(text_of("intUzunluk"), L"9");
 }
 
+TEST_F(Win32WindowTest, ModeChangesShowOnTheNativeControls) {
+    auto brush_behind = [this](const std::string& name) {
+        HDC dc = GetDC(handle(name));
+        auto brush = SendMessageW(main_window(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                  reinterpret_cast<LPARAM>(handle(name)));
+        ReleaseDC(handle(name), dc);
+        return reinterpret_cast<HBRUSH>(brush);
+    };
+    EXPECT_EQ(brush_behind("arrOzelKarakterler"), GetSysColorBrush(COLOR_BTNFACE));
+    click("blnOzelKarakterler");
+    EXPECT_EQ(SendMessageW(handle("blnOzelKarakterler"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(handle("blnTumKarakterler"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(handle("blnUpper")));
+    EXPECT_FALSE(IsWindowEnabled(handle("cmdOlustur"))) << "the custom list is empty";
+    EXPECT_EQ(brush_behind("arrOzelKarakterler"), GetSysColorBrush(COLOR_WINDOW));
+    click("blnOzelKarakterler");
+    EXPECT_EQ(SendMessageW(handle("blnOzelKarakterler"), BM_GETCHECK, 0, 0), BST_CHECKED)
+        << "a chosen option stays chosen";
+
+    click("blnTumKarakterler");
+    click("blnUpper");
+    EXPECT_EQ(SendMessageW(handle("blnUpper"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(form->blnUpper.value(), 0);
+    EXPECT_TRUE(IsWindowEnabled(handle("cmdOlustur")));
+
+    SendMessageW(main_window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(handle("Label1")),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND)) << "links show the hand";
+}
+
 TEST_F(Win32WindowTest, GenerateRecordsInTheAnsiCodePageAndCopyLeavesThePassword) {
     if (const char* code_page = std::getenv("KEYMINT_TEST_CODE_PAGE")) {
         ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(code_page)));
