@@ -12,7 +12,7 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--wine" ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 locales)
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales)
 fi
 
 missing=()

@@ -1,12 +1,38 @@
-// Stand-in until the Win32 window backend arrives: proves the services start, then says so.
 #include <windows.h>
 
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_instance_flag.h"
 #include "platform/win32/win32_program_info.h"
+#include "platform/win32/win32_random_source.h"
+#include "platform/win32/win32_registry.h"
+#include "program/win32/win32_desktop.h"
+
+namespace {
+
+// Each monitor's own scale, so the window is sharp and grows with the screen.
+void use_monitor_dpi() {
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    FARPROC found =
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext");
+    if (found != nullptr) {
+        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+        reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(found))(
+            reinterpret_cast<HANDLE>(-4));
+    } else {
+        SetProcessDPIAware();
+    }
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    use_monitor_dpi();
     platform::win32::Win32ProgramInfo program;
-    std::wstring text = L"Keymint has no window in this build yet.\n\nProgram folder: ";
-    text += std::wstring(program.folder().begin(), program.folder().end());
-    ::MessageBoxW(nullptr, text.c_str(), L"Keymint", MB_OK | MB_ICONINFORMATION);
-    return 0;
+    platform::win32::Win32FileSystem files;
+    platform::win32::Win32RandomSource random;
+    platform::win32::Win32InstanceFlag instance(program.executable());
+    platform::win32::Win32Registry registry;
+    program::win32::Win32Desktop desktop;
+    auto form = desktop.start(program, files, random, instance, registry);
+    return desktop.run();
 }
