@@ -1,3 +1,4 @@
+// The manifest makes the process per-monitor DPI aware and asks for common controls 6.
 #include <windows.h>
 
 #include "platform/win32/win32_file_system.h"
@@ -7,26 +8,7 @@
 #include "platform/win32/win32_registry.h"
 #include "program/win32/win32_desktop.h"
 
-namespace {
-
-// Each monitor's own scale, so the window is sharp and grows with the screen.
-void use_monitor_dpi() {
-    using SetContext = BOOL(WINAPI*)(HANDLE);
-    FARPROC found =
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext");
-    if (found != nullptr) {
-        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
-        reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(found))(
-            reinterpret_cast<HANDLE>(-4));
-    } else {
-        SetProcessDPIAware();
-    }
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    use_monitor_dpi();
     platform::win32::Win32ProgramInfo program;
     platform::win32::Win32FileSystem files;
     platform::win32::Win32RandomSource random;
