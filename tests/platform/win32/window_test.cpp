@@ -10,15 +10,17 @@ namespace {
 
 using platform::win32::wide;
 
-int pixels(int twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
-}
-
+// Twips to pixels at the window's dots per inch: 15 twips a pixel at 96.
 TEST_F(Win32WindowTest, EveryControlLiesWhereTheInventoryPutsIt) {
+    const double dpi = desktop->window.dpi();
+    if (const char* expected = std::getenv("KEYMINT_TEST_DPI")) {
+        ASSERT_EQ(dpi, std::atof(expected));
+    }
+    auto pixels = [dpi](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440)); };
     RECT client{};
     GetClientRect(main_window(), &client);
-    EXPECT_EQ(client.right, 312);
-    EXPECT_EQ(client.bottom, 503);
+    EXPECT_EQ(client.right, pixels(4680));
+    EXPECT_EQ(client.bottom, pixels(7545));
     for (const auto& control : form->controls()) {
         const auto& definition = control.definition();
         if (definition.kind == app::ControlKind::MenuItem) {
