@@ -22,6 +22,7 @@ std::deque<Control> build_controls() {
 frmMain::frmMain(Services services)
     : services_(services),
       controls_(build_controls()),
+      places_(services.program, services.files),
       Image1(control("Image1")),
       SSTab1(control("SSTab1")),
       cmdGizle(control("cmdGizle")),
@@ -58,7 +59,7 @@ frmMain::frmMain(Services services)
       systrayolustur(control("systrayolustur")),
       systrayexit(control("systrayexit")),
       objFSO(services.files),
-      objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))) {
+      objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName))) {
     txtSifre.on_change = [this] { txtSifre_Change(); };
     arrOzelKarakterler.on_change = [this] { arrOzelKarakterler_Change(); };
     Form_Initialize();

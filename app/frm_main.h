@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "app/file_places.h"
 #include "app/records_file.h"
 #include "app/services.h"
 
@@ -140,6 +141,7 @@ class frmMain {
 
     Services services_;
     std::deque<Control> controls_;
+    FilePlaces places_;
 
   public:
     // Controls placed on the window

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "platform/posix/posix_file_system.h"
@@ -17,6 +18,7 @@
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
+#include "program/command_line.h"
 #include "program/qt/qt_desktop.h"
 
 namespace {
@@ -92,6 +94,9 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto exit_code = program::answer_without_window(argc, argv, std::cout, std::cerr)) {
+        return *exit_code;
+    }
     if (!display_available()) {
         std::fputs("Keymint needs a graphical desktop, but no display was found.\n", stderr);
         return 1;
