@@ -159,6 +159,11 @@ std::string PosixFileSystem::read_all(const std::string& path) {
 }
 
 void PosixFileSystem::touch(const std::string& path, FileAccess access) {
+    // Leaving a file as it is needs no write access: an installed language file is read-only.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return;
+    }
     Descriptor fd(open_or_fail("Could not create", path, O_WRONLY | O_CREAT, mode_for(access)));
     if (fd.close() != 0) {
         fail("Could not create", path, errno);

@@ -34,6 +34,7 @@ class InstalledStartupTest : public QObject {
         fs::create_directories(folder + "/Language");
         fs::copy_file(KEYMINT_SOURCE_DIR "/app/Language/lang.ini", folder + "/Language/lang.ini");
         if (!writable) {
+            fs::permissions(folder + "/Language/lang.ini", fs::perms(0444));
             fs::permissions(folder + "/Language", fs::perms(0555));
             fs::permissions(folder, fs::perms(0555));
         }
