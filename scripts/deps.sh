@@ -15,7 +15,7 @@ packages=(
 for flag in "$@"; do
   case "$flag" in
     --wine) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64) ;;
-    --package) packages+=(dpkg-dev fakeroot file lintian desktop-file-utils appstream util-linux) ;;
+    --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
     *) echo "deps.sh: unknown option $flag (use --wine, --package)" >&2; exit 2 ;;
   esac
 done

@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/package.sh
+cmake --build build --target installed_startup_test >/dev/null
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' build/CPackConfig.cmake)
 deb=dist/keymint_${version}_amd64.deb
 tarball=dist/keymint-${version}-linux-x86_64.tar.gz
