@@ -52,7 +52,7 @@ void frmMain::Olustur() {
             strKarakterler += strOzel;
         }
     } else if (blnOzelKarakterler.value() != 0) {
-        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text()));
+        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text(), services_.encoding));
         strKarakterler = arrOzelKarakterler.text();
     }
 

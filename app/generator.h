@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/random_source.h"
+#include "platform/text_encoding.h"
 
 namespace app {
 
@@ -29,8 +30,11 @@ LengthCheck check_length(std::string_view text);
 // kept within 1 to 50.
 int spin_length(std::string_view text, int step);
 
-// The custom list as the generator uses it: spaces removed, and the control characters that
-// could never be part of a password line (CR and LF above all) with them.
-std::string custom_pool(std::string_view text);
+// Whether a character may be drawn into a password: one a user can read off the screen (not
+// invisible) and that the records file's encoding holds, so the record matches what is shown.
+bool pool_character(char32_t code, const platform::TextEncoding& encoding);
+
+// The custom list as the generator uses it: only its pool characters.
+std::string custom_pool(std::string_view text, const platform::TextEncoding& encoding);
 
 }  // namespace app
