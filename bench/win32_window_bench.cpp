@@ -20,6 +20,7 @@
 #include "platform/win32/win32_instance_flag.h"
 #include "platform/win32/win32_random_source.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text_encoding.h"
 #include "program/win32/win32_desktop.h"
 
 namespace {
@@ -78,12 +79,13 @@ struct Program {
     platform::win32::Win32RandomSource random;
     doubles::FixedInstanceFlag instance;
     platform::win32::Win32Registry registry;
+    platform::win32::Win32TextEncoding encoding;
     doubles::RecordingMessages messages;
     program::win32::Win32Desktop desktop;
     std::unique_ptr<app::frmMain> form;
 
     void start() {
-        form = desktop.start(program, files, random, instance, registry, &messages);
+        form = desktop.start(program, files, random, instance, registry, encoding, &messages);
         UpdateWindow(desktop.window.handle());
         pump();
     }

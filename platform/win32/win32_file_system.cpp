@@ -189,4 +189,29 @@ void Win32FileSystem::make_writable(const std::string& path) {
     }
 }
 
+bool Win32FileSystem::folder_writable(const std::string& folder) {
+    // Only creating a file answers for read-only media and the folder's access rules alike.
+    wchar_t probe[MAX_PATH + 1] = {};
+    if (::GetTempFileNameW(wide(folder).c_str(), L"kmt", 0, probe) == 0) {
+        return false;
+    }
+    ::DeleteFileW(probe);
+    return true;
+}
+
+void Win32FileSystem::make_private_folder(const std::string& folder) {
+    // A folder under the user's profile is the user's own; creating it keeps those rights.
+    for (std::size_t end = folder.find_first_of("\\/", 3);;
+         end = folder.find_first_of("\\/", end + 1)) {
+        const std::wstring part = wide(folder.substr(0, end));
+        if (!::CreateDirectoryW(part.c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS) {
+            fail("Could not create the folder", folder, ::GetLastError());
+        }
+        if (end == std::string::npos) {
+            return;
+        }
+    }
+}
+
 }  // namespace platform::win32

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include "platform/win32/win32_text.h"
 
 namespace platform::win32 {
@@ -30,6 +32,17 @@ Win32ProgramInfo::Win32ProgramInfo() {
     std::string file = slash == std::string::npos ? executable_ : executable_.substr(slash + 1);
     auto dot = file.rfind('.');
     base_name_ = (dot == std::string::npos || dot == 0) ? file : file.substr(0, dot);
+}
+
+std::string Win32ProgramInfo::user_data_folder() const {
+    PWSTR local = nullptr;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local) != S_OK) {
+        ::CoTaskMemFree(local);
+        return {};
+    }
+    std::string folder = narrow(local) + "\\Keymint";
+    ::CoTaskMemFree(local);
+    return folder;
 }
 
 }  // namespace platform::win32

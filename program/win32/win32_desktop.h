@@ -20,6 +20,7 @@ class Win32Desktop {
                                         platform::RandomSource& random,
                                         platform::InstanceFlag& instance,
                                         platform::Registry& registry,
+                                        platform::TextEncoding& encoding,
                                         platform::MessageBoxService* messages = nullptr);
 
     // Takes the window's messages until the program ends; returns the exit code.

@@ -123,6 +123,20 @@ TEST_F(Win32WindowTest, TypedCharactersPassTheBoxesFilters) {
     EXPECT_EQ(text_of("arrOzelKarakterler"), L"€");
     EXPECT_EQ(form->arrOzelKarakterler.text(), "€");
 
+    // Shift+Insert pastes without typing a character: it meets the filters as Ctrl+V.
+    platform::win32::put_secret_on_clipboard(main_window(), L"77");
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(handle("intUzunluk"), WM_KEYDOWN, VK_INSERT, 1);
+    SendMessageW(handle("arrOzelKarakterler"), WM_KEYDOWN, VK_INSERT, 1);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    pump();
+    EXPECT_EQ(text_of("intUzunluk"), L"85");
+    EXPECT_EQ(text_of("arrOzelKarakterler"), L"€77");
+
     // The up-down control's upper arrow steps the length.
     SetWindowTextW(handle("intUzunluk"), L"8");
     mouse_click(handle("UpDown1"), 5, 3);
