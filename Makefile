@@ -23,6 +23,10 @@ fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
 	fuzz/run.sh registry $${FUZZ_SECONDS:-300}
 
+# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
+windows:
+	./scripts/windows.sh
+
 # dist/keymint_<version>_amd64.deb and dist/keymint-<version>-linux-x86_64.tar.gz
 package:
 	./scripts/package.sh
@@ -31,4 +35,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine build-windows dist
+	rm -rf build build-fuzz build-wine build-windows build-sanitize dist

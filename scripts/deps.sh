@@ -13,9 +13,10 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
 )
+wine=false
 for flag in "$@"; do
   case "$flag" in
-    --wine) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales) ;;
+    --wine) wine=true; packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales) ;;
     --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
     *) echo "deps.sh: unknown option $flag (use --wine, --package)" >&2; exit 2 ;;
   esac
@@ -34,6 +35,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Wine takes its ANSI code page from the locale: tr_TR gives the Turkish code page 1254.
-if [ "${1:-}" = "--wine" ] && ! locale -a 2>/dev/null | grep -qi '^tr_TR\.utf-\?8$'; then
+if $wine && ! locale -a 2>/dev/null | grep -qi '^tr_TR\.utf-\?8$'; then
   "${sudo[@]}" localedef -i tr_TR -f UTF-8 tr_TR.UTF-8
 fi

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <shlobj.h>
+
 #include "platform/win32/win32_file_io.h"
 #include "platform/win32/win32_replacement.h"
 #include "platform/win32/win32_text.h"
@@ -190,27 +192,31 @@ void Win32FileSystem::make_writable(const std::string& path) {
 }
 
 bool Win32FileSystem::folder_writable(const std::string& folder) {
-    // Only creating a file answers for read-only media and the folder's access rules alike.
-    wchar_t probe[MAX_PATH + 1] = {};
-    if (::GetTempFileNameW(wide(folder).c_str(), L"kmt", 0, probe) == 0) {
+    // Only creating a file answers for access rules, read-only media and virtualised folders alike.
+    std::wstring probe =
+        wide(folder) + L"\\.keymint-probe-" + std::to_wstring(::GetCurrentProcessId());
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    ::DeleteFileW(probe);
+    ::CloseHandle(file);
     return true;
 }
 
 void Win32FileSystem::make_private_folder(const std::string& folder) {
-    // A folder under the user's profile is the user's own; creating it keeps those rights.
-    for (std::size_t end = folder.find_first_of("\\/", 3);;
-         end = folder.find_first_of("\\/", end + 1)) {
-        const std::wstring part = wide(folder.substr(0, end));
-        if (!::CreateDirectoryW(part.c_str(), nullptr) &&
-            ::GetLastError() != ERROR_ALREADY_EXISTS) {
-            fail("Could not create the folder", folder, ::GetLastError());
-        }
-        if (end == std::string::npos) {
+    std::wstring path = wide(folder);
+    std::replace(path.begin(), path.end(), L'/', L'\\');  // the shell call knows no other separator
+    int result = ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    if (result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS) {
+        DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return;
         }
+        fail("Could not create the folder", folder, ERROR_DIRECTORY);
+    }
+    if (result != ERROR_SUCCESS) {
+        fail("Could not create the folder", folder, static_cast<DWORD>(result));
     }
 }
 

@@ -1,7 +1,8 @@
 #include "platform/win32/win32_program_info.h"
 
 #include <windows.h>
-
+// windows.h first
+#include <knownfolders.h>
 #include <shlobj.h>
 
 #include "platform/win32/win32_text.h"
@@ -35,13 +36,12 @@ Win32ProgramInfo::Win32ProgramInfo() {
 }
 
 std::string Win32ProgramInfo::user_data_folder() const {
-    PWSTR local = nullptr;
-    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local) != S_OK) {
-        ::CoTaskMemFree(local);
-        return {};
+    PWSTR found = nullptr;
+    std::string folder;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &found) == S_OK) {
+        folder = narrow(found) + "\\Keymint";
     }
-    std::string folder = narrow(local) + "\\Keymint";
-    ::CoTaskMemFree(local);
+    ::CoTaskMemFree(found);
     return folder;
 }
 

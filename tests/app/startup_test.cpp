@@ -43,7 +43,6 @@ TEST(StartUp, AnInstalledProgramKeepsRecordsAndSettingsInTheUsersDataFolder) {
     EXPECT_TRUE(harness.messages.shown.empty());
     EXPECT_EQ(doubles::read_file(harness.program.data_folder + "/sifreler.dat"), "temppass\r\n");
 #ifndef _WIN32
-    // Windows keeps a folder under the user's profile to the user by its inherited access rules.
     EXPECT_EQ(std::filesystem::status(harness.program.data_folder).permissions(),
               std::filesystem::perms::owner_all);
 #endif
