@@ -15,4 +15,7 @@ std::size_t code_point_count(std::string_view text);
 // alphabets, each on its own (ß stays ß). Other characters stay as they are.
 std::string upper_case(std::string_view text);
 
+// upper_case(a) == upper_case(b), without copying either when they differ in ASCII.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
 }  // namespace app
