@@ -17,6 +17,7 @@ void frmMain::Form_Load() {
         services_.messages.show(with_reason(kCantLoadFile, error), kApplicationTitle,
                                 platform::MessageIcon::None);
     }
+    records.start();
 }
 
 void frmMain::Form_Activate() {

@@ -58,7 +58,8 @@ frmMain::frmMain(Services services)
       systrayolustur(control("systrayolustur")),
       systrayexit(control("systrayexit")),
       objFSO(services.files),
-      objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))) {
+      objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))),
+      records(services.files, objSifreler.path(), services.tasks, services.window) {
     txtSifre.on_change = [this] { txtSifre_Change(); };
     arrOzelKarakterler.on_change = [this] { arrOzelKarakterler_Change(); };
     Form_Initialize();

@@ -60,6 +60,10 @@ class LineSplitter {
         carry_.clear();
     }
 
+    // The line not yet ended, held until its end arrives.
+    std::string_view unfinished() const { return carry_; }
+    std::uint64_t position() const { return position_; }
+
   private:
     std::string carry_;
     std::uint64_t position_ = 0;

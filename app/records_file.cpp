@@ -50,8 +50,23 @@ void RecordsFile::append(platform::AppendFile& file, std::string_view password) 
     file.write(line);
 }
 
-ListItems RecordsFile::list() {
-    return ListItems::from_lines(files_.read_all(path_), kFirstLine);
+ListItems RecordsFile::list(platform::FileStamp* stamp) {
+    auto reading = files_.open_for_read(path_);
+    const platform::FileStamp opened = reading->stamp();
+    if (stamp != nullptr) {
+        *stamp = opened;
+    }
+    // The size is a hint only: the file may grow while it is read.
+    std::string text(opened.size + 1, '\0');
+    std::size_t used = 0;
+    while (std::size_t got = reading->read(text.data() + used, text.size() - used)) {
+        used += got;
+        if (used == text.size()) {
+            text.resize(text.size() * 2);
+        }
+    }
+    text.resize(used);
+    return ListItems::from_lines(std::move(text), kFirstLine);
 }
 
 void RecordsFile::delete_all() {
@@ -60,19 +75,31 @@ void RecordsFile::delete_all() {
 }
 
 void RecordsFile::delete_matching(std::string_view text) {
-    const std::string contents = files_.read_all(path_);
+    constexpr std::size_t kChunk = 1 << 20;
+    auto reading = files_.open_for_read(path_);
+    auto replacement = files_.begin_replace(path_, platform::FileAccess::OwnerOnly);
     std::string kept = first_line();
-    kept.reserve(contents.size() + kept.size());
     bool first = true;
-    for_each_line(contents, [&](std::string_view piece, std::uint64_t) {
+    auto keep = [&](std::string_view piece, std::uint64_t) {
         // The first line is the marker line unless a hand edit put a record there.
-        bool marker = first && piece == kFirstLine;
+        const bool marker = first && piece == kFirstLine;
         first = false;
         if (!marker && !piece.empty() && !equal_ignoring_case(piece, text)) {
             kept.append(piece).append(kLineEnd);
+            if (kept.size() >= kChunk) {
+                replacement->write(kept);
+                kept.clear();
+            }
         }
-    });
-    files_.replace(path_, kept, platform::FileAccess::OwnerOnly);
+    };
+    LineSplitter splitter;
+    std::string chunk(kChunk, '\0');
+    while (std::size_t got = reading->read(chunk.data(), chunk.size())) {
+        splitter.feed(std::string_view(chunk.data(), got), keep);
+    }
+    splitter.finish(keep);
+    replacement->write(kept);
+    replacement->commit();
 }
 
 bool has_line(std::string_view text, std::string_view line) {

@@ -34,7 +34,11 @@ class RecordsFile {
     static void append(platform::AppendFile& file, std::string_view password);
 
     // Every line but "temppass", in file order; the empty piece after the last line break too.
-    ListItems list();
+    // `stamp`, when given, receives the stamp of the file that was read.
+    ListItems list(platform::FileStamp* stamp = nullptr);
+
+    std::unique_ptr<platform::ReadFile> open_for_read() { return files_.open_for_read(path_); }
+    platform::FileStamp stamp() { return files_.stamp(path_); }
 
     // Leaves only the first line. The file is replaced in one step, never left half-written.
     void delete_all();

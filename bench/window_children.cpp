@@ -112,7 +112,7 @@ struct Program {
     program::qt::QtDesktop desktop;
     std::unique_ptr<app::frmMain> form = desktop.start(program, files, random, instance, *registry);
 
-    bool index_ready() const { return true; }
+    bool index_ready() const { return form->records.index_ready(); }
     template <typename T>
     T* widget(const char* name) {
         return qobject_cast<T*>(desktop.window.widget(name));

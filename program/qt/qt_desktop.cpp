@@ -9,8 +9,8 @@ std::unique_ptr<app::frmMain> QtDesktop::start(platform::ProgramInfo& program,
                                                platform::RandomSource& random,
                                                platform::InstanceFlag& instance,
                                                platform::Registry& registry) {
-    app::Services services{program,  files,     random, messages, sound, instance,
-                           window,   registry,  clipboard, tray,  shell, tasks};
+    app::Services services{program, files,    random,    messages, sound, instance,
+                           window,  registry, clipboard, tray,     shell, tasks};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };
