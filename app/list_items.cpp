@@ -1,5 +1,6 @@
 #include "app/list_items.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -38,6 +39,13 @@ std::string_view ListItems::up_to(std::size_t index, std::size_t limit) const {
 
 std::string_view ListItems::at(std::size_t index) const {
     return up_to(index, std::string_view::npos);
+}
+
+std::string ListItems::tail(std::size_t count) const {
+    if (!text_) {
+        return {};
+    }
+    return text_->substr(text_->size() - std::min(count, text_->size()));
 }
 
 std::string ListItems::shown(std::size_t index) const {

@@ -32,8 +32,9 @@ std::size_t read_fully(platform::ReadFile& file, char* buffer, std::size_t count
     return got;
 }
 
+// Just under two slots per line: at most 16 bytes per line once built, and room for appends.
 std::size_t capacity_for(double lines) {
-    return std::max(kMinimumCapacity, static_cast<std::size_t>(lines * 2) + 64);
+    return std::max(kMinimumCapacity, static_cast<std::size_t>(lines * 1.9) + 64);
 }
 
 }  // namespace
@@ -76,8 +77,8 @@ RecordsIndex RecordsIndex::build(platform::ReadFile& file) {
             capacity = capacity_for(1.2 * index.count_ * std::max(stamp.size, read) / read);
             continue;
         }
-        // A guess far too high costs memory for good: count again at the size the file needs.
-        if (capacity > capacity_for(1.2 * index.count_)) {
+        // A guess too high costs memory for good: count again at the size the file needs.
+        if (capacity > std::max(kMinimumCapacity, 2 * index.count_ + 64)) {
             capacity = capacity_for(index.count_);
             continue;
         }
@@ -153,18 +154,19 @@ std::size_t RecordsIndex::home(std::uint64_t hash) const {
 
 bool RecordsIndex::catch_up(platform::ReadFile& file) {
     const platform::FileStamp now = file.stamp();
-    if (now == stamp_) {
-        return true;
-    }
-    if (now.device != stamp_.device || now.inode != stamp_.inode || now.size <= stamp_.size ||
-        now.size - stamp_.size > kLargestTail) {
+    if (now.device != stamp_.device || now.inode != stamp_.inode || now.size < stamp_.size ||
+        now.size - stamp_.size > kLargestTail || (now.size == stamp_.size && now != stamp_)) {
         return false;
     }
-    // What was read before must still be there, or this is a rewrite that happens to be longer.
+    // What was read before must still be there, or this is a rewrite the stamp cannot show (one
+    // within the clock's granularity, or one that happens to be longer).
     std::string before(last_bytes_.size(), '\0');
     file.seek(stamp_.size - before.size());
     if (read_fully(file, before.data(), before.size()) != before.size() || before != last_bytes_) {
         return false;
+    }
+    if (now == stamp_) {
+        return true;
     }
     if (!read_from(file, now.size - stamp_.size)) {
         return false;

@@ -1,6 +1,12 @@
 #include "app/records_keeper.h"
 
 namespace app {
+namespace {
+
+// The end of the file read last, compared before a list is kept.
+constexpr std::size_t kCheckedBytes = 64;
+
+}  // namespace
 
 RecordsKeeper::RecordsKeeper(platform::FileSystem& files, std::string path, platform::Tasks& tasks,
                              platform::WindowSystem& window)
@@ -90,7 +96,15 @@ bool RecordsKeeper::is_on_record(std::string_view candidate) {
 
 bool RecordsKeeper::list_unchanged() {
     try {
-        return list_stamp_ && file_.stamp() == *list_stamp_;
+        if (!list_stamp_ || file_.stamp() != *list_stamp_) {
+            return false;
+        }
+        // A rewrite within the clock's granularity keeps the stamp; its bytes tell.
+        auto reading = file_.open_for_read();
+        std::string tail(list_tail_.size(), '\0');
+        reading->seek(list_stamp_->size - tail.size());
+        tail.resize(reading->read(tail.data(), tail.size()));
+        return tail == list_tail_;
     } catch (const platform::FileError&) {
         return false;  // reading it anew reports the error
     }
@@ -131,6 +145,7 @@ void RecordsKeeper::read_list(std::function<void(ListItems)> done,
                 return;
             }
             list_stamp_ = result->stamp;
+            list_tail_ = result->items.tail(kCheckedBytes);
             done(std::move(result->items));
         }));
 }

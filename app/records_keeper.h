@@ -68,6 +68,7 @@ class RecordsKeeper {
     int list_requests_ = 0;
     bool list_reading_ = false;
     std::optional<platform::FileStamp> list_stamp_;
+    std::string list_tail_;  // the last bytes the list read
     std::deque<std::function<void()>> waiting_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
