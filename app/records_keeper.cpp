@@ -26,6 +26,7 @@ std::function<void()> RecordsKeeper::while_alive(std::function<void()> done) {
 
 void RecordsKeeper::start_build() {
     building_ = true;
+    const int build = ++builds_;
     auto built = std::make_shared<std::shared_ptr<RecordsIndex>>();
     tasks_.run(
         [file = file_, built]() mutable {
@@ -36,7 +37,10 @@ void RecordsKeeper::start_build() {
                 // Without an index the check reads the file, and reports why it cannot.
             }
         },
-        while_alive([this, built] {
+        while_alive([this, build, built] {
+            if (build != builds_) {
+                return;  // a later build, of a newer file, follows
+            }
             building_ = false;
             index_ = *built;
             run_waiting();

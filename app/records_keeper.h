@@ -64,6 +64,7 @@ class RecordsKeeper {
     std::shared_ptr<RecordsIndex> index_;
     std::unique_ptr<platform::ReadFile> reader_;  // open while an action runs
     bool building_ = false;
+    int builds_ = 0;
     bool rewriting_ = false;
     int list_requests_ = 0;
     bool list_reading_ = false;

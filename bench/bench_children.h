@@ -5,9 +5,6 @@
 
 namespace bench {
 
-// Runs our selective delete of `text` on the records file at `path`.
-int delete_child(const std::string& path, const std::string& text);
-
 // One measurement over the records file in `folder`, holding `count` records; prints its samples.
 int measure_child(int argc, char** argv, const std::string& kind, const std::string& folder,
                   std::size_t count);
