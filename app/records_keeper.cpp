@@ -114,6 +114,13 @@ bool RecordsKeeper::list_unchanged() {
     }
 }
 
+void RecordsKeeper::list_cleared() {
+    list_stamp_.reset();
+    ++list_requests_;
+    list_reading_ = false;
+    show_busy();
+}
+
 void RecordsKeeper::read_list(std::function<void(ListItems)> done,
                               std::function<void(const std::exception&)> failed) {
     const int request = ++list_requests_;

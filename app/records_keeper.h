@@ -41,8 +41,9 @@ class RecordsKeeper {
     // runs; `failed` receives a read's error.
     void read_list(std::function<void(ListItems)> done,
                    std::function<void(const std::exception&)> failed);
-    // Forgets the list, so that the next read_list reads the file.
-    void list_cleared() { list_stamp_.reset(); }
+    // Forgets the list, and any read of it still under way, so that the next read_list reads the
+    // file.
+    void list_cleared();
 
     // Rewrites the file with `work` off the window's thread; `done` receives its error or nullptr.
     // Generate clicks wait for it.

@@ -87,6 +87,19 @@ TEST_F(RecordsKeeperTest, ADeleteRunsWithTheTabResting_AGenerateMeanwhileWaitsAn
     EXPECT_TRUE(harness.messages.shown.empty());
 }
 
+TEST_F(RecordsKeeperTest, ADeleteAllWhileTheListIsReadLeavesTheListEmpty) {
+    harness.start();
+    doubles::write_file(harness.records_path(), "temppass\r\nabc\r\n");
+    harness.tasks.held = true;
+    form().raise_tab_change(app::kTabRecords);
+    form().raise_value_change(form().optAll, 1);
+    form().raise_click(form().cmdSifreSil);
+    harness.tasks.run_held();
+    EXPECT_TRUE(form().lstSifreler.items().empty());
+    EXPECT_EQ(harness.records(), "temppass\r\n");
+    EXPECT_FALSE(harness.window.busy);
+}
+
 TEST_F(RecordsKeeperTest, ATabChangeKeepsTheListOnlyWhileTheFileIsUnchanged) {
     harness.start();
     doubles::write_file(harness.records_path(), "temppass\r\nabc\r\nxyz\r\n");
