@@ -10,6 +10,7 @@
 
 #include "app/controls.h"
 #include "app/event.h"
+#include "app/file_places.h"
 #include "app/records_file.h"
 #include "app/records_keeper.h"
 #include "app/services.h"
@@ -151,6 +152,7 @@ class frmMain {
 
     Services services_;
     std::deque<Control> controls_;
+    FilePlaces places_;
 
   public:
     // Controls placed on the window

@@ -28,6 +28,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "program/qt/qt_desktop.h"
 
@@ -124,10 +125,12 @@ struct Program {
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
     doubles::FixedInstanceFlag instance;
+    platform::posix::Utf8Encoding encoding;
     std::unique_ptr<platform::Registry> registry =
         platform::posix::make_user_registry(program.folder() + "/config");
     program::qt::QtDesktop desktop;
-    std::unique_ptr<app::frmMain> form = desktop.start(program, files, random, instance, *registry);
+    std::unique_ptr<app::frmMain> form =
+        desktop.start(program, files, random, instance, *registry, encoding);
 
     bool index_ready() const { return form->records.index_ready(); }
     template <typename T>

@@ -119,7 +119,7 @@ TEST(Settings, FirstSaveWritesTheSixLinesAndLaterSavesKeepTheirOrder) {
 TEST(Settings, AFailedSaveReachesItsCaller) {
     FormHarness harness;
     auto& form = harness.start();
-    harness.program = doubles::FakeProgramInfo(harness.folder.file("gone"));
+    std::filesystem::create_directory(harness.folder.file("keymint.ini"));
     EXPECT_THROW(form.IniKaydet(), platform::FileError);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <set>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/text_encoding.h"
 #include "platform/tasks.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
@@ -45,6 +47,9 @@ class FakeProgramInfo : public platform::ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return base_name_; }
     char separator() const override { return '/'; }
+    std::string user_data_folder() const override { return data_folder; }
+    // Empty: a platform without a per-user data folder.
+    std::string data_folder;
 
   private:
     std::string folder_;
@@ -121,6 +126,15 @@ class FakeClipboard : public platform::Clipboard {
     std::string held;
     bool refuse = false;
     int copies = 0;
+};
+
+// A narrow encoding that holds every character but the ones listed.
+class FakeTextEncoding : public platform::TextEncoding {
+  public:
+    bool can_encode(std::string_view code_point) const override {
+        return !refused.contains(std::string(code_point));
+    }
+    std::set<std::string> refused;
 };
 
 class FakeTray : public platform::Tray {
