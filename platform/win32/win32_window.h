@@ -59,6 +59,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     WindowState window_state() const override;
     void popup_menu(const std::string& menu) override;
     void end_process() override;
+    void set_busy(bool busy) override;
 
   private:
     struct Native {
@@ -117,6 +118,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     wchar_t high_surrogate_ = 0;
     bool mirroring_ = false;
     bool session_ending_ = false;
+    bool busy_ = false;
 };
 
 }  // namespace platform::win32

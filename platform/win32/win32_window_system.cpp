@@ -72,6 +72,16 @@ void Win32Window::end_process() {
     }
 }
 
+void Win32Window::set_busy(bool busy) {
+    busy_ = busy;
+    // The pointer changes at once where it rests; WM_SETCURSOR keeps it so while it moves.
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    if (WindowFromPoint(pointer) == window_ || IsChild(window_, WindowFromPoint(pointer))) {
+        SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
+    }
+}
+
 bool Win32Window::translate(MSG& message) {
     if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) {
         return false;

@@ -43,14 +43,21 @@ class Win32WindowTest : public ::testing::Test {
         folder.reset();
     }
 
-    // Runs what the window has queued, as the program's message loop would.
+    // Runs what the window has queued, as the program's message loop would, until the work
+    // handed to the worker thread is done too.
     void pump() {
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (!desktop->window.translate(message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
+        for (int round = 0; round < 2000; ++round) {
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (!desktop->window.translate(message)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
             }
+            if (desktop->tasks.idle()) {
+                return;
+            }
+            Sleep(5);
         }
     }
 

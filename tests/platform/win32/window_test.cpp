@@ -256,3 +256,42 @@ TEST_F(Win32WindowTest, ASecondCopyEndsByItself) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Win32Tasks, WorkRunsAwayAndEachDoneComesBackInOrderOnTheWindowsThread) {
+    auto tasks = std::make_unique<platform::win32::Win32Tasks>();
+    const DWORD window_thread = GetCurrentThreadId();
+    std::vector<int> order;
+    std::vector<DWORD> workers;
+    for (int i = 0; i < 3; ++i) {
+        tasks->run([&workers] { workers.push_back(GetCurrentThreadId()); },
+                   [&order, i, window_thread] {
+                       EXPECT_EQ(GetCurrentThreadId(), window_thread);
+                       order.push_back(i);
+                   });
+    }
+    for (int round = 0; round < 2000 && !tasks->idle(); ++round) {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        Sleep(1);
+    }
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    ASSERT_EQ(workers.size(), 3u);
+    EXPECT_NE(workers[0], window_thread);
+
+    // A done still to come when the tasks go is dropped.
+    bool called = false;
+    tasks->run([] {}, [&called] { called = true; });
+    Sleep(50);
+    tasks.reset();
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+    EXPECT_FALSE(called);
+}
+
+}  // namespace
