@@ -111,6 +111,11 @@ double records_fill(std::size_t count) {
     auto start = std::chrono::steady_clock::now();
     SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 4, item.top + 4));
     SendMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 4, item.top + 4));
+    // The file is read on the worker thread; the list is filled when its result comes back.
+    do {
+        pump();
+        Sleep(1);
+    } while (!keymint.desktop.tasks.idle());
     UpdateWindow(keymint.desktop.window.handle());
     pump();
     double elapsed =
