@@ -112,16 +112,18 @@ double records_fill(std::size_t count) {
     SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 4, item.top + 4));
     SendMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 4, item.top + 4));
     // The file is read on the worker thread; the list is filled when its result comes back.
-    do {
+    HWND list = keymint.desktop.window.control_handle("lstSifreler");
+    const auto expected = static_cast<LRESULT>(count + 1);
+    for (int round = 0; round < 20000 && SendMessageW(list, LB_GETCOUNT, 0, 0) != expected;
+         ++round) {
         pump();
         Sleep(1);
-    } while (!keymint.desktop.tasks.idle());
+    }
     UpdateWindow(keymint.desktop.window.handle());
     pump();
     double elapsed =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    HWND list = keymint.desktop.window.control_handle("lstSifreler");
-    if (SendMessageW(list, LB_GETCOUNT, 0, 0) != static_cast<LRESULT>(count + 1)) {
+    if (SendMessageW(list, LB_GETCOUNT, 0, 0) != expected) {
         std::fprintf(stderr, "the list holds the wrong number of rows\n");
         return -1;
     }

@@ -1,98 +1,86 @@
 #include "platform/win32/win32_tasks.h"
 
+#include <memory>
+
 namespace platform::win32 {
 namespace {
 
 constexpr UINT kTaskDone = WM_APP + 1;
+constexpr wchar_t kReceiverClass[] = L"KeymintTaskResults";
+
+using Done = std::function<void()>;
 
 }  // namespace
 
 Win32Tasks::Win32Tasks() {
-    static const ATOM registered = [] {
-        WNDCLASSW receiver_class{};
-        receiver_class.lpfnWndProc = procedure;
-        receiver_class.hInstance = GetModuleHandleW(nullptr);
-        receiver_class.lpszClassName = L"KeymintTasks";
-        return RegisterClassW(&receiver_class);
-    }();
-    (void)registered;
-    receiver_ = CreateWindowExW(0, L"KeymintTasks", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(receiver_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    worker_ = std::thread([this] { serve(); });
+    WNDCLASSW type{};
+    type.lpfnWndProc = &Win32Tasks::receive;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = kReceiverClass;
+    RegisterClassW(&type);  // fails harmlessly when a second object registers it again
+    receiver_ = CreateWindowExW(0, kReceiverClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                type.hInstance, nullptr);
+    worker_ = std::thread([this] { work_through_queue(); });
 }
 
 Win32Tasks::~Win32Tasks() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
-        waiting_.clear();
+        queue_.clear();
     }
-    wake_.notify_all();
+    wake_.notify_one();
     worker_.join();
-    // Completions still queued are dropped with the receiver.
-    DestroyWindow(receiver_);
+    drop_undelivered();
+    if (receiver_ != nullptr) {
+        DestroyWindow(receiver_);
+    }
 }
 
 void Win32Tasks::run(std::function<void()> work, std::function<void()> done) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        waiting_.push_back({std::move(work), std::move(done)});
-        ++unfinished_;
+        queue_.emplace_back(std::move(work), std::move(done));
     }
     wake_.notify_one();
 }
 
-bool Win32Tasks::idle() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return unfinished_ == 0;
-}
-
-void Win32Tasks::serve() {
+void Win32Tasks::work_through_queue() {
     for (;;) {
         Task task;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (stopping_) {
                 return;
             }
-            task = std::move(waiting_.front());
-            waiting_.pop_front();
+            task = std::move(queue_.front());
+            queue_.pop_front();
         }
-        task.work();
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            finished_.push_back(std::move(task.done));
+        task.first();
+        auto done = std::make_unique<Done>(std::move(task.second));
+        if (PostMessageW(receiver_, kTaskDone, 0, reinterpret_cast<LPARAM>(done.get()))) {
+            done.release();  // the receiver owns it now
         }
-        PostMessageW(receiver_, kTaskDone, 0, 0);
     }
 }
 
-void Win32Tasks::finish() {
-    std::function<void()> done;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (finished_.empty()) {
-            return;
-        }
-        done = std::move(finished_.front());
-        finished_.pop_front();
+void Win32Tasks::drop_undelivered() {
+    MSG message{};
+    while (PeekMessageW(&message, receiver_, kTaskDone, kTaskDone, PM_REMOVE)) {
+        delete reinterpret_cast<Done*>(message.lParam);
     }
-    if (done) {
-        done();
-    }
-    std::lock_guard<std::mutex> lock(mutex_);
-    --unfinished_;
 }
 
-LRESULT CALLBACK Win32Tasks::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<Win32Tasks*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == kTaskDone && self != nullptr) {
-        self->finish();
-        return 0;
+LRESULT CALLBACK Win32Tasks::receive(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != kTaskDone) {
+        return DefWindowProcW(window, message, wparam, lparam);
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    std::unique_ptr<Done> done(reinterpret_cast<Done*>(lparam));
+    if (*done) {
+        (*done)();
+    }
+    return 0;
 }
 
 }  // namespace platform::win32

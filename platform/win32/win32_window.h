@@ -98,6 +98,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
 
     app::frmMain* form_ = nullptr;
     HWND window_ = nullptr;
+    bool busy_ = false;
     HWND tabs_ = nullptr;
     HWND tooltips_ = nullptr;
     HFONT font_ = nullptr;
@@ -118,7 +119,6 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     wchar_t high_surrogate_ = 0;
     bool mirroring_ = false;
     bool session_ending_ = false;
-    bool busy_ = false;
 };
 
 }  // namespace platform::win32

@@ -24,6 +24,16 @@ void Win32Window::show_window() {
     }
 }
 
+void Win32Window::set_busy(bool busy) {
+    busy_ = busy;
+    // Shows the new pointer at once rather than at the next move of the mouse.
+    POINT pointer{};
+    if (GetCursorPos(&pointer) && WindowFromPoint(pointer) != nullptr) {
+        SendMessageW(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+}
+
 void Win32Window::hide_window() {
     ShowWindow(window_, SW_HIDE);
 }
@@ -69,16 +79,6 @@ void Win32Window::end_process() {
         on_end_process();
     } else {
         PostQuitMessage(0);
-    }
-}
-
-void Win32Window::set_busy(bool busy) {
-    busy_ = busy;
-    // The pointer changes at once where it rests; WM_SETCURSOR keeps it so while it moves.
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    if (WindowFromPoint(pointer) == window_ || IsChild(window_, WindowFromPoint(pointer))) {
-        SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
     }
 }
 

@@ -43,22 +43,25 @@ class Win32WindowTest : public ::testing::Test {
         folder.reset();
     }
 
-    // Runs what the window has queued, as the program's message loop would, until the work
-    // handed to the worker thread is done too.
+    // Runs what the window has queued, as the program's message loop would.
     void pump() {
-        for (int round = 0; round < 2000; ++round) {
-            MSG message{};
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (!desktop->window.translate(message)) {
-                    TranslateMessage(&message);
-                    DispatchMessageW(&message);
-                }
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!desktop->window.translate(message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
             }
-            if (desktop->tasks.idle()) {
-                return;
-            }
-            Sleep(5);
         }
+    }
+
+    // Pumps until `done` holds: the records' long jobs finish on a worker thread.
+    template <class Condition>
+    bool pump_until(Condition done) {
+        for (int round = 0; round < 500 && !done(); ++round) {
+            Sleep(5);
+            pump();
+        }
+        return done();
     }
 
     HWND main_window() const { return desktop->window.handle(); }

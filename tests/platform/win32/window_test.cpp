@@ -212,6 +212,7 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     HWND list = handle("lstSifreler");
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_FALSE(IsWindowVisible(handle("cmdOlustur")));
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; });
     ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2) << "the record and the empty last piece";
 
     RECT first{};
@@ -220,6 +221,7 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     EXPECT_EQ(form->lstSifreler.list_index(), 0);
     EXPECT_EQ(SendMessageW(handle("optSecililer"), BM_GETCHECK, 0, 0), BST_CHECKED);
     click("cmdSifreSil");
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; });
     EXPECT_EQ(file_bytes("sifreler.dat"), "temppass\r\n");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_FALSE(password.empty());
@@ -271,7 +273,7 @@ TEST(Win32Tasks, WorkRunsAwayAndEachDoneComesBackInOrderOnTheWindowsThread) {
                        order.push_back(i);
                    });
     }
-    for (int round = 0; round < 2000 && !tasks->idle(); ++round) {
+    for (int round = 0; round < 2000 && order.size() < 3; ++round) {
         MSG message{};
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&message);
