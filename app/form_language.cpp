@@ -28,13 +28,26 @@ void frmMain::Dil() {
     };
     const std::string language_folder = services_.program.path_of("Language");
     const std::string path = language_folder + services_.program.separator() + "lang.ini";
-    for (const auto& [key, control] : captions) {
-        try {
+    // Captions added later keep their built-in text when a language file lacks them.
+    const std::pair<const char*, Control*> later_captions[] = {
+        {"ClearClipboard", &chkClearClipboard},
+        {"AboutText", &lblDescription},
+        {"License", &lblLicence},
+        {"DataFolder", &lblFolder},
+        {"OpenFolder", &cmdFolder},
+    };
+    try {
+        for (const auto& [key, control] : captions) {
             control->set_caption(ini::ReadIni(objFSO, path, "Default", key));
-        } catch (const platform::FileError&) {
-            // Without a readable language file the built-in captions stay.
-            return;
         }
+        for (const auto& [key, control] : later_captions) {
+            std::string caption = ini::ReadIni(objFSO, path, "Default", key);
+            if (!caption.empty()) {
+                control->set_caption(caption);
+            }
+        }
+    } catch (const platform::FileError&) {
+        // Without a readable language file the built-in captions stay.
     }
 }
 

@@ -11,6 +11,7 @@ void frmMain::Form_Initialize() {
 
 void frmMain::Form_Load() {
     Dil();
+    show_about();
     try {
         objSifreler.make_sure_exists();
     } catch (const std::exception& error) {

@@ -45,6 +45,9 @@ std::string character_pool(const PoolOptions& options, std::string_view custom_l
 // A password of `length` characters (code points), each drawn uniformly from `pool`, which must
 // not be empty.
 std::string draw_password(std::string_view pool, int length, platform::RandomSource& random);
+// The same from the pool already split into its code points.
+std::string draw_password(const std::vector<std::string>& pool, int length,
+                          platform::RandomSource& random);
 
 // The custom list as the generator uses it: spaces removed, and the control characters that
 // could never be part of a password line (CR and LF above all) with them.

@@ -25,15 +25,21 @@ bool RecordsFile::is_on_record(std::string_view candidate) {
 }
 
 void RecordsFile::append(platform::AppendFile& file, std::string_view password) {
-    std::string line;
-    // A hand-edited file may lack its final line break; the new record must not join that line.
+    append_lines(file, std::string(password) + std::string(kLineEnd));
+}
+
+void RecordsFile::append_lines(platform::AppendFile& file, std::string_view lines) {
+    // A hand-edited file may lack its final line break; the new records must not join that line.
     std::string last = file.tail(kLineEnd.size());
     if (!last.empty() && last != kLineEnd) {
-        line += kLineEnd;
+        file.write(std::string(kLineEnd) + std::string(lines));
+    } else {
+        file.write(lines);
     }
-    line += password;
-    line += kLineEnd;
-    file.write(line);
+}
+
+std::string RecordsFile::contents() {
+    return files_.read_all(path_);
 }
 
 ListItems RecordsFile::list() {

@@ -78,9 +78,10 @@ int main() {
         doubles::FakeClipboard clipboard;
         doubles::FakeTray tray;
         doubles::FakeShell shell;
+        doubles::ManualTimer timer;
         auto registry = platform::posix::make_user_registry(folder.file("config"));
         auto form = app::Main({program, files, random, messages, sound, instance, window, *registry,
-                               clipboard, tray, shell},
+                               clipboard, tray, shell, timer},
                               [](app::frmMain&) {});
         std::vector<double> clicks;
         for (int round = 0; round < kRounds; ++round) {

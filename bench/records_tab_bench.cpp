@@ -108,10 +108,11 @@ int main(int argc, char** argv) {
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
+    doubles::ManualTimer timer;
     auto registry = platform::posix::make_user_registry(folder.file("config"));
     platform::qt::QtWindow window;
     auto form = app::Main({program, files, random, messages, sound, instance, window, *registry,
-                           clipboard, tray, shell},
+                           clipboard, tray, shell, timer},
                           [&window](app::frmMain& form) { window.build(form); });
     form->raise_activate();
     form->raise_tab_change(app::kTabRecords);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -177,7 +178,13 @@ void PosixFileSystem::create(const std::string& path, std::string_view contents,
 
 std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& path) {
     int fd = open_or_fail("Could not open", path, O_RDWR | O_APPEND);
-    return std::make_unique<PosixAppendFile>(path, fd);
+    auto file = std::make_unique<PosixAppendFile>(path, fd);
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            fail("Could not lock", path, errno);
+        }
+    }
+    return file;
 }
 
 void PosixFileSystem::replace(const std::string& path, std::string_view contents,

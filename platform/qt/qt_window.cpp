@@ -23,6 +23,7 @@
 #include "app/inventory.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/list_model.h"
+#include "platform/qt/strength_meter.h"
 #include "platform/qt/text_positions.h"
 #include "platform/qt/wrapping_buttons.h"
 
@@ -183,9 +184,16 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             return new QPushButton(caption, parent);
         case K::Label: {
             auto* label = new QLabel(caption, parent);
-            style_as_link(label);
+            // A label that does something on a click is a link; the others are plain text.
+            if (control.Click.bound()) {
+                style_as_link(label);
+            } else {
+                label->setWordWrap(true);
+            }
             return label;
         }
+        case K::Meter:
+            return new StrengthMeter(parent);
         case K::MenuItem:
             break;
     }
@@ -336,6 +344,8 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             if (auto* button = qobject_cast<QAbstractButton*>(widget);
                 button && button->isCheckable()) {
                 button->setChecked(control.value() != 0);
+            } else if (auto* meter = dynamic_cast<StrengthMeter*>(widget)) {
+                meter->set_value(control.value());
             } else if (widget == tabs_ && tabs_->currentIndex() != control.value()) {
                 tabs_->setCurrentIndex(control.value());
             }
@@ -369,6 +379,9 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             if (auto* list = qobject_cast<QListView*>(widget)) {
                 list->setCurrentIndex(list->model()->index(control.list_index(), 0));
             }
+            break;
+        case P::ToolTip:
+            widget->setToolTip(to_qt(control.tooltip()));
             break;
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "platform/posix/posix_file_system.h"
@@ -17,6 +18,7 @@
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
+#include "program/generate_command.h"
 #include "program/qt/qt_desktop.h"
 
 namespace {
@@ -89,9 +91,20 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
     }
 }
 
+// `keymint --generate ...` prints passwords for a script and needs no display.
+std::optional<int> answer_script(int argc, char** argv) {
+    platform::posix::PosixProgramInfo program;
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    return program::answer_generate(argc, argv, program, files, random, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto exit_code = answer_script(argc, argv)) {
+        return *exit_code;
+    }
     if (!display_available()) {
         std::fputs("Keymint needs a graphical desktop, but no display was found.\n", stderr);
         return 1;

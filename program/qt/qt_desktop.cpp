@@ -10,7 +10,7 @@ std::unique_ptr<app::frmMain> QtDesktop::start(platform::ProgramInfo& program,
                                                platform::InstanceFlag& instance,
                                                platform::Registry& registry) {
     app::Services services{program, files,    random,    messages, sound, instance,
-                           window,  registry, clipboard, tray,     shell};
+                           window,  registry, clipboard, tray,     shell, timer};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };

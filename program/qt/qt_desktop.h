@@ -23,6 +23,7 @@ class QtDesktop {
     platform::qt::QtClipboard clipboard;
     platform::qt::QtTray tray;
     platform::qt::QtShell shell;
+    platform::qt::QtTimer timer;
 };
 
 }  // namespace program::qt

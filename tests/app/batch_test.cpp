@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+#include "app/batch.h"
+#include "doubles.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_random_source.h"
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text, const std::string& end) {
+    std::vector<std::string> found;
+    for (std::size_t start = 0, stop; (stop = text.find(end, start)) != std::string::npos;
+         start = stop + end.size()) {
+        found.push_back(text.substr(start, stop - start));
+    }
+    return found;
+}
+
+TEST(Batch, AThousandWithRepeatsRefusedAreAllDistinctNewAndRecorded) {
+    doubles::TempFolder folder;
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource secure;
+    app::BufferedRandom random(secure);
+    // 2,048 passwords are possible, some are on record already: repeats are certain.
+    doubles::write_file(folder.file("sifreler.dat"), "temppass\r\naaaaaaaaaaa\r\nbbbbbbbbbbb\r\n");
+    app::RecordsFile records(files, folder.file("sifreler.dat"));
+    app::BatchRequest request;
+    request.custom_list = "a b";
+    request.length = "11";
+    request.count = 1000;
+    std::ostringstream out, errors;
+
+    ASSERT_EQ(app::generate_batch(request, records, random, out, errors), 0) << errors.str();
+    auto printed = lines(out.str(), "\n");
+    std::set<std::string> distinct(printed.begin(), printed.end());
+    EXPECT_EQ(printed.size(), 1000u);
+    EXPECT_EQ(distinct.size(), 1000u);
+    EXPECT_FALSE(distinct.count("aaaaaaaaaaa") || distinct.count("bbbbbbbbbbb"));
+    auto recorded = lines(doubles::read_file(folder.file("sifreler.dat")), "\r\n");
+    ASSERT_EQ(recorded.size(), 1003u);
+    EXPECT_EQ(std::vector<std::string>(recorded.begin() + 3, recorded.end()), printed);
+}
+
+TEST(Batch, WithRepeatsAllowedARecordedPasswordIsPrintedButNotRecordedTwice) {
+    doubles::TempFolder folder;
+    platform::posix::PosixFileSystem files;
+    doubles::ScriptedRandom random;  // the pool "xy" gives x, y, x, y, ...
+    app::RecordsFile records(files, folder.file("sifreler.dat"));
+    app::BatchRequest request;
+    request.custom_list = "xy";
+    request.length = "1";
+    request.count = 4;
+    request.allow_repeats = true;
+    std::ostringstream out, errors;
+
+    ASSERT_EQ(app::generate_batch(request, records, random, out, errors), 0);
+    EXPECT_EQ(out.str(), "x\ny\nx\ny\n");
+    EXPECT_EQ(doubles::read_file(folder.file("sifreler.dat")), "temppass\r\nx\r\ny\r\n");
+}
+
+}  // namespace
