@@ -8,34 +8,20 @@
 namespace {
 
 const char* const kLanguageKeys[] = {
-    "AllChars",  "UCases",       "LCases",  "Numbers",  "OtherChars", "OnlyChars", "Generate",
-    "Copy",      "Minimize",     "Close",   "Selected", "All",        "Delete",    "NoReGenerate",
-    "AutoStart", "CharSettings", "LngChar", "Records",  "Options"};
+    "AllChars", "UCases",   "LCases", "Numbers", "OtherChars",   "OnlyChars",    "Generate",
+    "Copy",     "Minimize", "Close",  "Selected", "All",         "Delete",       "NoReGenerate",
+    "AutoStart", "CharSettings", "LngChar", "Records", "Options"};
 
 std::vector<app::Control*> relabelled(app::frmMain& f) {
-    return {&f.blnTumKarakterler,
-            &f.blnUpper,
-            &f.blnLower,
-            &f.blnNumber,
-            &f.blnOzel,
-            &f.blnOzelKarakterler,
-            &f.cmdOlustur,
-            &f.cmdKopyala,
-            &f.cmdGizle,
-            &f.cmKapat,
-            &f.optSecililer,
-            &f.optAll,
-            &f.cmdSifreSil,
-            &f.blnOncekilerOlmasin,
-            &f.chkAutoStart,
-            &f.Frame1,
-            &f.Frame2,
-            &f.Frame3,
-            &f.Frame4};
+    return {&f.blnTumKarakterler, &f.blnUpper,  &f.blnLower,           &f.blnNumber,
+            &f.blnOzel,           &f.blnOzelKarakterler, &f.cmdOlustur, &f.cmdKopyala,
+            &f.cmdGizle,          &f.cmKapat,   &f.optSecililer,       &f.optAll,
+            &f.cmdSifreSil,       &f.blnOncekilerOlmasin, &f.chkAutoStart, &f.Frame1,
+            &f.Frame2,            &f.Frame3,    &f.Frame4};
 }
 
 class Language : public ::testing::Test {
-  protected:
+protected:
     void write_language(const std::string& contents) {
         std::filesystem::create_directory(harness.folder.file("Language"));
         doubles::write_file(harness.folder.file("Language/lang.ini"), contents);
