@@ -4,7 +4,6 @@
 #include <deque>
 #include <limits>
 #include <set>
-#include <unordered_set>
 
 #include "app/generator.h"
 #include "app/messages.h"
@@ -61,13 +60,73 @@ std::uint64_t possible_passwords(std::size_t distinct, int length, std::uint64_t
     return possible;
 }
 
-// Every line of the records file, as views into its text.
-std::unordered_set<std::string_view> lines_of(std::string_view text) {
-    std::unordered_set<std::string_view> lines;
-    lines.reserve(text.size() / 10 + 1);
+// A set of texts kept elsewhere, in one flat table: a million records are read in a blink,
+// where a node per record would take most of a batch's time.
+class LineSet {
+  public:
+    explicit LineSet(std::size_t expected) {
+        std::size_t size = 16;
+        while (size < expected * 2) {
+            size *= 2;
+        }
+        slots_.resize(size);
+    }
+
+    bool contains(std::string_view line) const { return !slots_[find(line)].empty(); }
+
+    void insert(std::string_view line) {
+        std::string_view& slot = slots_[find(line)];
+        if (slot.empty()) {
+            slot = line;
+            if (++count_ * 2 > slots_.size()) {
+                grow();
+            }
+        }
+    }
+
+    std::size_t size() const { return count_; }
+
+    template <class Visit>
+    void for_each(Visit visit) const {
+        for (auto line : slots_) {
+            if (!line.empty()) {
+                visit(line);
+            }
+        }
+    }
+
+  private:
+    // The slot holding `line`, or the empty one where it would go. Empty lines are never kept.
+    std::size_t find(std::string_view line) const {
+        std::size_t mask = slots_.size() - 1;
+        std::size_t at = std::hash<std::string_view>{}(line)&mask;
+        while (!slots_[at].empty() && slots_[at] != line) {
+            at = (at + 1) & mask;
+        }
+        return at;
+    }
+
+    void grow() {
+        std::vector<std::string_view> old(slots_.size() * 2);
+        old.swap(slots_);
+        count_ = 0;
+        for (auto line : old) {
+            if (!line.empty()) {
+                insert(line);
+            }
+        }
+    }
+
+    std::vector<std::string_view> slots_;
+    std::size_t count_ = 0;
+};
+
+// Every line of the records file, as views into its text, with room for `more`.
+LineSet lines_of(std::string_view text, std::uint64_t more) {
+    LineSet lines(text.size() / 10 + more + 1);
     for (;;) {
         std::size_t end = text.find(RecordsFile::kLineEnd);
-        if (end != 0) {
+        if (end != 0 && !text.empty()) {
             lines.insert(text.substr(0, end));
         }
         if (end == std::string_view::npos) {
@@ -79,18 +138,18 @@ std::unordered_set<std::string_view> lines_of(std::string_view text) {
 }
 
 // The recorded passwords that the pool could draw again at this length.
-std::uint64_t drawable_on_record(const std::unordered_set<std::string_view>& recorded,
-                                 const std::vector<std::string>& pool, int length) {
+std::uint64_t drawable_on_record(const LineSet& recorded, const std::vector<std::string>& pool,
+                                 int length) {
     std::set<std::string_view> characters(pool.begin(), pool.end());
     std::uint64_t count = 0;
-    for (auto line : recorded) {
+    recorded.for_each([&](std::string_view line) {
         auto points = code_points(line);
         bool drawable = static_cast<int>(points.size()) == length;
         for (std::size_t i = 0; drawable && i < points.size(); ++i) {
             drawable = characters.count(points[i]) != 0;
         }
         count += drawable ? 1 : 0;
-    }
+    });
     return count;
 }
 
@@ -132,7 +191,7 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
     try {
         auto appending = records.open_for_append();
         const std::string text = records.contents();
-        std::unordered_set<std::string_view> recorded = lines_of(text);
+        LineSet recorded = lines_of(text, std::min<std::uint64_t>(request.count, 1u << 24));
 
         if (!request.allow_repeats) {
             // A pool too small for the count asked would draw for ever.
@@ -162,7 +221,7 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
             new_lines.clear();
             for (std::size_t i = 0; i < kSlice && done < request.count;) {
                 std::string password = draw_password(pool, length.length, random);
-                bool on_record = recorded.count(password) != 0;
+                bool on_record = recorded.contains(password);
                 if (on_record && !request.allow_repeats) {
                     continue;
                 }

@@ -2,7 +2,7 @@
 # Runs every benchmark; each prints its own ratio against a reference measured in the same run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for bench in build/bench/*_bench; do
+for bench in build/bench/*_bench bench/*_bench.sh; do
   echo "== $(basename "$bench")"
   "$bench"
 done
