@@ -35,6 +35,8 @@ void frmMain::Dil() {
         {"License", &lblLicence},
         {"DataFolder", &lblFolder},
         {"OpenFolder", &cmdFolder},
+        {"MakerPage", &lblMakerLink},
+        {"PasswordAdvice", &lblAdviceLink},
     };
     try {
         for (const auto& [key, control] : captions) {

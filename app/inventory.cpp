@@ -66,7 +66,7 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         {"chkAutoStart", K::CheckBox, "Frame4", kTabOptions, "Program sistem açılışında başlasın",
          {240, 840, 2775, 375}, 11},
         {"chkClearClipboard", K::CheckBox, "Frame4", kTabOptions, "Panoyu 30 saniye sonra temizle",
-         {240, 1200, 3855, 255}, 30, "", 1},
+         {240, 1215, 3855, 240}, 30, "", 1},
 
         // Tab "About"
         {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},
@@ -78,9 +78,9 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
          {240, 2040, 3975, 255}},
         {"txtFolder", K::TextBox, "SSTab1", kTabAbout, "", {240, 2340, 3975, 375}, 31},
         {"cmdFolder", K::Button, "SSTab1", kTabAbout, "Klasörü Aç", {240, 2820, 1575, 375}, 32},
-        {"lblMakerLink", K::Label, "SSTab1", kTabAbout, std::string(kMakerLink.address),
-         {240, 3480, 3975, 255}, 33, "Go to " + std::string(kMakerLink.host)},
-        {"lblAdviceLink", K::Label, "SSTab1", kTabAbout, std::string(kAdviceLink.address),
+        {"lblMakerLink", K::Label, "SSTab1", kTabAbout, "Yapımcının sayfası", {240, 3480, 3975, 255},
+         33, "Go to " + std::string(kMakerLink.address)},
+        {"lblAdviceLink", K::Label, "SSTab1", kTabAbout, "Güçlü şifreler için öneriler",
          {240, 3780, 3975, 255}, 34, "Go to " + std::string(kAdviceLink.address)},
 
         // The tray's pop-up menu

@@ -39,7 +39,8 @@ TEST(AboutTab, TheLinksOpenTheSameAddressesAsTheWindowsLinks) {
     ASSERT_EQ(harness.shell.opened.size(), 4u);
     EXPECT_EQ(harness.shell.opened[0], harness.shell.opened[1]);
     EXPECT_EQ(harness.shell.opened[2], harness.shell.opened[3]);
-    EXPECT_EQ(form.lblAdviceLink.caption(), harness.shell.opened[0].substr(5));
+    EXPECT_EQ(form.lblAdviceLink.definition().tooltip,
+              "Go to " + harness.shell.opened[0].substr(5));
 }
 
 }  // namespace
