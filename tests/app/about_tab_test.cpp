@@ -29,18 +29,4 @@ TEST(AboutTab, TheFolderBoxCanBeCopiedButNotChanged) {
     EXPECT_EQ(form.txtFolder.text(), harness.folder.path());
 }
 
-TEST(AboutTab, TheLinksOpenTheSameAddressesAsTheWindowsLinks) {
-    FormHarness harness;
-    app::frmMain& form = harness.start();
-    form.raise_click(form.Label1);
-    form.raise_click(form.lblAdviceLink);
-    form.raise_click(form.Label2);
-    form.raise_click(form.lblMakerLink);
-    ASSERT_EQ(harness.shell.opened.size(), 4u);
-    EXPECT_EQ(harness.shell.opened[0], harness.shell.opened[1]);
-    EXPECT_EQ(harness.shell.opened[2], harness.shell.opened[3]);
-    EXPECT_EQ(form.lblAdviceLink.definition().tooltip,
-              "Go to " + harness.shell.opened[0].substr(5));
-}
-
 }  // namespace
