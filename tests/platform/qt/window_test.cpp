@@ -1,6 +1,7 @@
 // The real Qt window, offscreen, over test doubles in a temporary program folder.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -192,6 +193,20 @@ class WindowTest : public WindowFixture {
         QVERIFY(!plain->font().underline());
         QVERIFY(plain->wordWrap());
         QVERIFY(widget<QLabel>("lblMakerLink")->font().underline());
+    }
+
+    void the_desktop_clipboard_is_cleared_only_while_it_holds_our_password() {
+        QTest::mouseClick(widget("cmdOlustur"), Qt::LeftButton);
+        QTest::mouseClick(widget("cmdKopyala"), Qt::LeftButton);
+        const QString password = widget<QLineEdit>("txtSifre")->text();
+        QCOMPARE(QGuiApplication::clipboard()->text(), password);
+        timer.elapse();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+
+        QTest::mouseClick(widget("cmdKopyala"), Qt::LeftButton);
+        QGuiApplication::clipboard()->setText("copied by the user");
+        timer.elapse();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("copied by the user"));
     }
 
     void the_tray_menu_lists_its_items_in_order() {
