@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds Keymint with its tests (installing what they need first) and runs every test headless:
-# the registry suite under Wine, the fuzz targets for a short while, then the main suites.
+# the registry suite under Wine, the fuzz targets for a short while, the main suites, then the
+# package: built, validated, unpacked and started as an ordinary user.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/deps.sh --wine
+./scripts/deps.sh --wine --package
 cmake --preset default -DKEYMINT_BUILD_TESTS=ON >/dev/null
 cmake --build --preset default
 
@@ -13,3 +14,4 @@ fuzz/run.sh registry "${FUZZ_SECONDS:-30}"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --timeout 300
+./scripts/package-tests.sh

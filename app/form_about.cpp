@@ -10,17 +10,11 @@ constexpr int kCopyKey = 3;
 }  // namespace
 
 void frmMain::show_about() {
-    txtFolder.set_text(data_folder());
-}
-
-std::string frmMain::data_folder() const {
-    const std::string& records = objSifreler.path();
-    auto end = records.rfind(services_.program.separator());
-    return end == std::string::npos ? services_.program.folder() : records.substr(0, end);
+    txtFolder.set_text(places_.data_folder());
 }
 
 void frmMain::cmdFolder_Click() {
-    services_.shell.open("Open", data_folder());
+    services_.shell.open("Open", places_.data_folder());
 }
 
 void frmMain::txtFolder_KeyPress(int& KeyAscii) {

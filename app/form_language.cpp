@@ -26,8 +26,7 @@ void frmMain::Dil() {
         {"Records", &Frame3},
         {"Options", &Frame4},
     };
-    const std::string language_folder = services_.program.path_of("Language");
-    const std::string path = language_folder + services_.program.separator() + "lang.ini";
+    const std::string path = places_.language_file("lang.ini");
     // Captions added later keep their built-in text when a language file lacks them.
     const std::pair<const char*, Control*> later_captions[] = {
         {"ClearClipboard", &chkClearClipboard},

@@ -10,6 +10,7 @@
 
 #include "app/controls.h"
 #include "app/event.h"
+#include "app/file_places.h"
 #include "app/records_file.h"
 #include "app/services.h"
 
@@ -131,7 +132,6 @@ class frmMain {
 
     // ---- About tab ----
     void show_about();
-    std::string data_folder() const;
     void cmdFolder_Click();
     void txtFolder_KeyPress(int& KeyAscii);
     void txtFolder_Change();
@@ -163,6 +163,7 @@ class frmMain {
 
     Services services_;
     std::deque<Control> controls_;
+    FilePlaces places_;
 
   public:
     // Controls placed on the window

@@ -23,6 +23,7 @@ class TemporaryProgram : public platform::ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return "keymint"; }
     char separator() const override { return '/'; }
+    std::string user_data_folder() const override { return folder_; }
 
   private:
     std::string folder_;

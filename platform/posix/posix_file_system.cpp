@@ -160,6 +160,11 @@ std::string PosixFileSystem::read_all(const std::string& path) {
 }
 
 void PosixFileSystem::touch(const std::string& path, FileAccess access) {
+    // Leaving a file as it is needs no write access: an installed language file is read-only.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        return;
+    }
     Descriptor fd(open_or_fail("Could not create", path, O_WRONLY | O_CREAT, mode_for(access)));
     if (fd.close() != 0) {
         fail("Could not create", path, errno);
@@ -258,6 +263,39 @@ void PosixFileSystem::make_writable(const std::string& path) {
     }
     if (::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) != 0) {
         fail("Could not make writable", path, errno);
+    }
+}
+
+bool PosixFileSystem::folder_writable(const std::string& folder) {
+    // access() answers for the real user; only creating a file also sees read-only mounts and
+    // access rules it does not know.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return false;
+    }
+    std::string probe = folder + "/.keymint-probe-XXXXXX";
+    int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+void PosixFileSystem::make_private_folder(const std::string& folder) {
+    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        std::string part = folder.substr(0, end);
+        struct stat info {};
+        if (::stat(part.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                fail("Could not create the folder", folder, ENOTDIR);
+            }
+        } else if (errno != ENOENT || (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)) {
+            fail("Could not create the folder", part, errno);
+        }
+        if (end == std::string::npos) {
+            return;
+        }
     }
 }
 

@@ -13,6 +13,8 @@ class PosixFileSystem : public FileSystem {
     std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
     void replace(const std::string& path, std::string_view contents, FileAccess access) override;
     void make_writable(const std::string& path) override;
+    bool folder_writable(const std::string& folder) override;
+    void make_private_folder(const std::string& folder) override;
 };
 
 }  // namespace platform::posix

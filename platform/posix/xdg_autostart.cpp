@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 
 #include "platform/posix/registry_answers.h"
 #include "platform/posix/sqlite_registry.h"
+#include "platform/posix/xdg_folders.h"
 
 namespace platform::posix {
 
@@ -403,20 +403,7 @@ std::optional<std::vector<std::string>> arguments_from_exec(std::string_view exe
 }
 
 std::string xdg_config_home() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') {
-        return config;
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    std::string folder = home;
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder + ".config";
+    return xdg_base_folder("XDG_CONFIG_HOME", ".config");
 }
 
 XdgAutostartFolder::XdgAutostartFolder(std::string folder) : folder_(std::move(folder)) {}

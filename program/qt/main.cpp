@@ -18,7 +18,7 @@
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
-#include "program/generate_command.h"
+#include "program/command_line.h"
 #include "program/qt/qt_desktop.h"
 
 namespace {
@@ -92,17 +92,18 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
 }
 
 // `keymint --generate ...` prints passwords for a script and needs no display.
-std::optional<int> answer_script(int argc, char** argv) {
+int generate_for_script(const app::BatchRequest& request) {
     platform::posix::PosixProgramInfo program;
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
-    return program::answer_generate(argc, argv, program, files, random, std::cout, std::cerr);
+    return program::generate_passwords(request, program, files, random, std::cout, std::cerr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (auto exit_code = answer_script(argc, argv)) {
+    if (auto exit_code =
+            program::answer_without_window(argc, argv, std::cout, std::cerr, generate_for_script)) {
         return *exit_code;
     }
     if (!display_available()) {

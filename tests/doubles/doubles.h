@@ -45,6 +45,9 @@ class FakeProgramInfo : public platform::ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return base_name_; }
     char separator() const override { return '/'; }
+    std::string user_data_folder() const override { return data_folder; }
+    // Empty: a platform without a per-user data folder.
+    std::string data_folder;
 
   private:
     std::string folder_;

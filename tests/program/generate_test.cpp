@@ -6,11 +6,11 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
-#include "program/generate_command.h"
+#include "program/command_line.h"
 
 namespace {
 
-TEST(GenerateCommand, ExitCodesOutputAndMessages) {
+TEST(Generate, ExitCodesOutputAndMessages) {
     struct Case {
         std::vector<const char*> arguments;
         int exit_code;
@@ -30,6 +30,7 @@ TEST(GenerateCommand, ExitCodesOutputAndMessages) {
         {{"--generate", "-n", "-1"}, 2, 0, "keymint: -n does not take '-1'"},
         {{"--generate", "--length"}, 2, 0, "keymint: --length needs a value"},
         {{"--generate", "--colour"}, 2, 0, "keymint: unknown option '--colour'"},
+        {{"--length", "12"}, 2, 0, "keymint: --length goes with --generate"},
     };
     for (const auto& c : cases) {
         doubles::TempFolder folder;
@@ -39,8 +40,11 @@ TEST(GenerateCommand, ExitCodesOutputAndMessages) {
         std::vector<const char*> argv{"keymint"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
         std::ostringstream out, errors;
-        auto exit_code = program::answer_generate(static_cast<int>(argv.size()), argv.data(),
-                                                  program, files, random, out, errors);
+        auto generate = [&](const app::BatchRequest& request) {
+            return program::generate_passwords(request, program, files, random, out, errors);
+        };
+        auto exit_code = program::answer_without_window(static_cast<int>(argv.size()), argv.data(),
+                                                        out, errors, generate);
         std::string described = c.arguments.size() > 1 ? c.arguments[1] : "";
         ASSERT_TRUE(exit_code.has_value()) << described;
         EXPECT_EQ(*exit_code, c.exit_code) << described;
@@ -49,15 +53,6 @@ TEST(GenerateCommand, ExitCodesOutputAndMessages) {
             << described;
         EXPECT_EQ(errors.str().rfind(c.message, 0), 0u) << errors.str();
     }
-}
-
-TEST(GenerateCommand, WithoutGenerateTheWindowOpens) {
-    const char* argv[] = {"keymint", "--length", "5"};
-    doubles::FakeProgramInfo program("/nonexistent");
-    platform::posix::PosixFileSystem files;
-    platform::posix::PosixRandomSource random;
-    std::ostringstream out, errors;
-    EXPECT_FALSE(program::answer_generate(3, argv, program, files, random, out, errors));
 }
 
 }  // namespace
