@@ -52,7 +52,7 @@ class InstalledStartupTest : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(home->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell},
+                          clipboard, tray, shell, timer},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -68,6 +68,7 @@ class InstalledStartupTest : public QObject {
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
+    doubles::ManualTimer timer;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;
