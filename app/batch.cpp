@@ -16,9 +16,10 @@ namespace {
 // Printed and recorded in slices, so memory stays small for any count.
 constexpr std::size_t kSlice = 8192;
 
-bool pool_from(const BatchRequest& request, std::string& pool, std::string& problem) {
+bool pool_from(const BatchRequest& request, const platform::TextEncoding& encoding,
+               std::string& pool, std::string& problem) {
     if (request.custom_list) {
-        pool = custom_pool(*request.custom_list);
+        pool = custom_pool(*request.custom_list, encoding);
         return true;
     }
     PoolOptions options;
@@ -47,7 +48,7 @@ bool pool_from(const BatchRequest& request, std::string& pool, std::string& prob
                 return false;
         }
     }
-    pool = character_pool(options, {});
+    pool = character_pool(options, {}, encoding);
     return true;
 }
 
@@ -170,10 +171,11 @@ void BufferedRandom::fill(std::uint8_t* bytes, std::size_t count) {
 }
 
 int generate_batch(const BatchRequest& request, RecordsFile& records,
-                   platform::RandomSource& random, std::ostream& out, std::ostream& errors) {
+                   platform::RandomSource& random, const platform::TextEncoding& encoding,
+                   std::ostream& out, std::ostream& errors) {
     std::string pool_text;
     std::string problem;
-    if (!pool_from(request, pool_text, problem)) {
+    if (!pool_from(request, encoding, pool_text, problem)) {
         errors << problem << '\n';
         return 1;
     }

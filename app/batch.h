@@ -7,6 +7,7 @@
 
 #include "app/records_file.h"
 #include "platform/random_source.h"
+#include "platform/text_encoding.h"
 
 namespace app {
 
@@ -25,7 +26,8 @@ struct BatchRequest {
 // from the first look at it to the last line added. A refusal is a message on `errors` and exit
 // code 1; 0 otherwise.
 int generate_batch(const BatchRequest& request, RecordsFile& records,
-                   platform::RandomSource& random, std::ostream& out, std::ostream& errors);
+                   platform::RandomSource& random, const platform::TextEncoding& encoding,
+                   std::ostream& out, std::ostream& errors);
 
 // Reads the secure source in large blocks: one system call for many passwords.
 class BufferedRandom : public platform::RandomSource {

@@ -16,6 +16,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 
 extern char** environ;
@@ -78,10 +79,11 @@ int main() {
         doubles::FakeClipboard clipboard;
         doubles::FakeTray tray;
         doubles::FakeShell shell;
+        platform::posix::Utf8Encoding encoding;
         doubles::ManualTimer timer;
         auto registry = platform::posix::make_user_registry(folder.file("config"));
         auto form = app::Main({program, files, random, messages, sound, instance, window, *registry,
-                               clipboard, tray, shell, timer},
+                               clipboard, tray, shell, encoding, timer},
                               [](app::frmMain&) {});
         std::vector<double> clicks;
         for (int round = 0; round < kRounds; ++round) {

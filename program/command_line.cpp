@@ -191,7 +191,8 @@ std::optional<int> answer_without_window(int argc, const char* const* argv, std:
 
 int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& program,
                        platform::FileSystem& files, platform::RandomSource& random,
-                       std::ostream& out, std::ostream& errors) {
+                       const platform::TextEncoding& encoding, std::ostream& out,
+                       std::ostream& errors) {
     app::FilePlaces places(program, files);
     try {
         places.prepare(files);
@@ -201,7 +202,7 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
     }
     app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)));
     app::BufferedRandom buffered(random);
-    return app::generate_batch(request, records, buffered, out, errors);
+    return app::generate_batch(request, records, buffered, encoding, out, errors);
 }
 
 }  // namespace program

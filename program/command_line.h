@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/program_info.h"
 #include "platform/random_source.h"
+#include "platform/text_encoding.h"
 
 namespace program {
 
@@ -37,6 +38,7 @@ std::optional<int> answer_without_window(int argc, const char* const* argv, std:
 // --generate over the records file the window uses: 0 done, 1 refused with the window's message.
 int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& program,
                        platform::FileSystem& files, platform::RandomSource& random,
-                       std::ostream& out, std::ostream& errors);
+                       const platform::TextEncoding& encoding, std::ostream& out,
+                       std::ostream& errors);
 
 }  // namespace program

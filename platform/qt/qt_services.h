@@ -6,10 +6,13 @@
 #include "platform/timer.h"
 #include "platform/tray.h"
 
+#include <QClipboard>
 #include <functional>
 #include <memory>
+
 #include "platform/sound.h"
 
+class QMimeData;
 class QWidget;
 class QSystemTrayIcon;
 class QTimer;
@@ -24,6 +27,11 @@ class QtMessageBoxes : public MessageBoxService {
   private:
     QWidget* owner_;
 };
+
+// Puts text on the clipboard or the selection with the mark password managers set, so that
+// clipboard histories skip it.
+void put_secret(const QString& text, QClipboard::Mode mode);
+bool is_secret(const QMimeData& data);
 
 class QtClipboard : public Clipboard {
   public:

@@ -16,6 +16,7 @@
 #include "platform/posix/posix_instance_flag.h"
 #include "platform/posix/posix_program_info.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
 #include "program/command_line.h"
@@ -96,7 +97,9 @@ int generate_for_script(const app::BatchRequest& request) {
     platform::posix::PosixProgramInfo program;
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
-    return program::generate_passwords(request, program, files, random, std::cout, std::cerr);
+    platform::posix::Utf8Encoding encoding;
+    return program::generate_passwords(request, program, files, random, encoding, std::cout,
+                                       std::cerr);
 }
 
 }  // namespace
@@ -120,12 +123,13 @@ int main(int argc, char** argv) {
     platform::posix::PosixProgramInfo program;
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
+    platform::posix::Utf8Encoding encoding;
     platform::posix::PosixInstanceFlag instance(
         program.path_of(program.base_name()),
         platform::posix::PosixInstanceFlag::default_lock_folder());
     auto registry = platform::posix::make_user_registry();
     program::qt::QtDesktop desktop;
-    auto form = desktop.start(program, files, random, instance, *registry);
+    auto form = desktop.start(program, files, random, instance, *registry, encoding);
     end_session_on_signals(desktop.window);
     return QApplication::exec();
 }

@@ -7,8 +7,11 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 
 namespace {
+
+const platform::posix::Utf8Encoding encoding{};
 
 std::vector<std::string> lines(const std::string& text, const std::string& end) {
     std::vector<std::string> found;
@@ -33,7 +36,8 @@ TEST(Batch, AThousandWithRepeatsRefusedAreAllDistinctNewAndRecorded) {
     request.count = 1000;
     std::ostringstream out, errors;
 
-    ASSERT_EQ(app::generate_batch(request, records, random, out, errors), 0) << errors.str();
+    ASSERT_EQ(app::generate_batch(request, records, random, encoding, out, errors), 0)
+        << errors.str();
     auto printed = lines(out.str(), "\n");
     std::set<std::string> distinct(printed.begin(), printed.end());
     EXPECT_EQ(printed.size(), 1000u);
@@ -56,7 +60,7 @@ TEST(Batch, WithRepeatsAllowedARecordedPasswordIsPrintedButNotRecordedTwice) {
     request.allow_repeats = true;
     std::ostringstream out, errors;
 
-    ASSERT_EQ(app::generate_batch(request, records, random, out, errors), 0);
+    ASSERT_EQ(app::generate_batch(request, records, random, encoding, out, errors), 0);
     EXPECT_EQ(out.str(), "x\ny\nx\ny\n");
     EXPECT_EQ(doubles::read_file(folder.file("sifreler.dat")), "temppass\r\nx\r\ny\r\n");
 }

@@ -38,12 +38,13 @@ struct FormHarness {
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
+    doubles::FakeTextEncoding encoding;
     doubles::ManualTimer timer;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
-        return {program, files,     random,    messages, sound, instance,
-                window,  *registry, clipboard, tray,     shell, timer};
+        return {program,   files,     random, messages, sound,    instance, window,
+                *registry, clipboard, tray,   shell,    encoding, timer};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

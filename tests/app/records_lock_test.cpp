@@ -13,6 +13,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 
 namespace {
 
@@ -68,11 +69,12 @@ TEST(RecordsLock, AWindowAndAScriptAtOnceLeaveAValidRecordsFile) {
     pid_t script = in_child([&] {
         platform::posix::PosixRandomSource secure;
         app::BufferedRandom random(secure);
+        platform::posix::Utf8Encoding encoding;
         app::BatchRequest request;
         request.count = kBatchSize;
         for (int i = 0; i < kBatches; ++i) {
             std::ostringstream out, errors;
-            if (app::generate_batch(request, records, random, out, errors) != 0) {
+            if (app::generate_batch(request, records, random, encoding, out, errors) != 0) {
                 return 1;
             }
         }

@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/text_encoding.h"
 #include "platform/timer.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
@@ -125,6 +127,15 @@ class FakeClipboard : public platform::Clipboard {
     std::string held;
     bool refuse = false;
     int copies = 0;
+};
+
+// A narrow encoding that holds every character but the ones listed.
+class FakeTextEncoding : public platform::TextEncoding {
+  public:
+    bool can_encode(std::string_view code_point) const override {
+        return !refused.contains(std::string(code_point));
+    }
+    std::set<std::string> refused;
 };
 
 class FakeTray : public platform::Tray {

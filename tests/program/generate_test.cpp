@@ -6,6 +6,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "program/command_line.h"
 
 namespace {
@@ -37,11 +38,13 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         doubles::FakeProgramInfo program(folder.path());
         platform::posix::PosixFileSystem files;
         platform::posix::PosixRandomSource random;
+        platform::posix::Utf8Encoding encoding;
         std::vector<const char*> argv{"keymint"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
         std::ostringstream out, errors;
         auto generate = [&](const app::BatchRequest& request) {
-            return program::generate_passwords(request, program, files, random, out, errors);
+            return program::generate_passwords(request, program, files, random, encoding, out,
+                                               errors);
         };
         auto exit_code = program::answer_without_window(static_cast<int>(argv.size()), argv.data(),
                                                         out, errors, generate);

@@ -14,6 +14,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_program_info.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/qt_window.h"
 
@@ -52,7 +53,7 @@ class InstalledStartupTest : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(home->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell, timer},
+                          clipboard, tray, shell, encoding, timer},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -68,6 +69,7 @@ class InstalledStartupTest : public QObject {
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
+    platform::posix::Utf8Encoding encoding;
     doubles::ManualTimer timer;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
