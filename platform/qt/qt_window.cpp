@@ -22,6 +22,7 @@
 #include "app/frm_main.h"
 #include "app/inventory.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/labels.h"
 #include "platform/qt/list_model.h"
 #include "platform/qt/strength_meter.h"
 #include "platform/qt/text_box.h"
@@ -155,12 +156,10 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             return button;
         }
         case K::Label: {
-            auto* label = new QLabel(caption, parent);
             // A label that does something on a click is a link; the others are plain text.
+            QLabel* label = make_label(caption, control.Click.bound(), parent);
             if (control.Click.bound()) {
-                style_as_link(label);
-            } else {
-                label->setWordWrap(true);
+                label->installEventFilter(this);
             }
             return label;
         }
@@ -230,19 +229,6 @@ void QtWindow::add_menu_item(app::Control& control) {
     QAction* item = menu->addAction(to_qt(control.caption()));
     item->setObjectName(to_qt(control.name()));
     connect(item, &QAction::triggered, this, [this, &control] { form_->raise_click(control); });
-}
-
-void QtWindow::style_as_link(QLabel* label) {
-    QFont font = label->font();
-    font.setFamilies({"MS Sans Serif", font.family()});
-    font.setPointSizeF(8.25);
-    font.setUnderline(true);
-    label->setFont(font);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    label->setPalette(colours);
-    label->setCursor(Qt::PointingHandCursor);
-    label->installEventFilter(this);
 }
 
 void QtWindow::place(QWidget* widget, const app::TwipsRect& rect) {

@@ -8,7 +8,6 @@
 #include "app/controls.h"
 #include "platform/window_system.h"
 
-class QLabel;
 class QMenu;
 class QTabWidget;
 
@@ -58,7 +57,6 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     QWidget* create_widget(app::Control& control, QWidget* parent);
     void connect_events(app::Control& control, QWidget* widget);
     void add_menu_item(app::Control& control);
-    void style_as_link(QLabel* label);
     void place(QWidget* widget, const app::TwipsRect& rect);
     void show_tab(int index);
     void apply_tab_order();
