@@ -122,18 +122,16 @@ class LineSet {
     std::size_t count_ = 0;
 };
 
-// Every line of the records file, as views into its text, with room for `more`.
+// Every line of the records file, as views into its text, with room for `more`. A lone LF or CR
+// (a file edited elsewhere) ends a line too: no password holds either.
 LineSet lines_of(std::string_view text, std::uint64_t more) {
     LineSet lines(text.size() / 10 + more + 1);
-    for (;;) {
-        std::size_t end = text.find(RecordsFile::kLineEnd);
-        if (end != 0 && !text.empty()) {
+    while (!text.empty()) {
+        std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        if (end != 0) {
             lines.insert(text.substr(0, end));
         }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + RecordsFile::kLineEnd.size());
+        text.remove_prefix(std::min(end + 1, text.size()));
     }
     return lines;
 }
