@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz format clean package
+.PHONY: build test run bench fuzz format clean package windows
 
 build:
 	cmake --preset default >/dev/null
@@ -14,10 +14,18 @@ run: build
 bench: build
 	./bench/run.sh
 
+# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
+windows:
+	./scripts/windows.sh
+
 # FUZZ_SECONDS per target (default 300).
 fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
 	fuzz/run.sh registry $${FUZZ_SECONDS:-300}
+
+# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
+windows:
+	./scripts/windows.sh
 
 # dist/keymint_<version>_amd64.deb and dist/keymint-<version>-linux-x86_64.tar.gz
 package:
@@ -27,4 +35,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine dist
+	rm -rf build build-fuzz build-windows build-sanitize dist

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -19,16 +20,50 @@ enum class FileAccess {
     OwnerOnly,  // readable and writable by the owner alone (for files holding secrets)
 };
 
+// Identity and state of a file, to notice that someone else changed it.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;  // the file index on Windows
+    std::uint64_t size = 0;
+    std::int64_t modified_ns = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // A file held open for appending; closed when the object goes away.
 class AppendFile {
   public:
     virtual ~AppendFile() = default;
     // The last `count` bytes of the file (fewer when it is shorter).
     virtual std::string tail(std::size_t count) = 0;
+    // All or nothing: when not every byte can be written, the file is cut back to its previous
+    // size before the error is thrown.
     virtual void write(std::string_view bytes) = 0;
 };
 
-// Files are named by full paths; contents are raw bytes. Every failure throws FileError.
+// A file opened for reading in chunks; closed when the object goes away.
+class ReadFile {
+  public:
+    virtual ~ReadFile() = default;
+    // Reads up to `count` bytes; 0 at the end of the file.
+    virtual std::size_t read(char* buffer, std::size_t count) = 0;
+    virtual void seek(std::uint64_t offset) = 0;
+    // The stamp of the open file itself (not of whatever the path names now).
+    virtual FileStamp stamp() = 0;
+};
+
+// A new version of a file, written in chunks to a temporary file beside it (beside the file a
+// link points to); commit() flushes it and renames it over the file in one step. Dropped
+// uncommitted, the temporary file is removed.
+class Replacement {
+  public:
+    virtual ~Replacement() = default;
+    virtual void write(std::string_view bytes) = 0;
+    virtual void commit() = 0;
+};
+
+// Files are named by full paths; contents are raw bytes. Every failure throws FileError. Only
+// regular files are opened: anything else named like one is refused, never waited on. A symbolic
+// link stands for the file it points to in every operation.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -43,10 +78,19 @@ class FileSystem {
     // (an advisory, exclusive lock) while the returned object lives: a second opening, in this
     // process or another, waits for it, so two writers never mix their lines. Hold it briefly.
     virtual std::unique_ptr<AppendFile> open_for_append(const std::string& path) = 0;
-    // Replaces the file's contents in one step: a temporary file in the same folder, flushed,
-    // then renamed over the old one. A read-only file is not replaced. A new file gets `access`;
-    // an existing one keeps its permissions.
-    virtual void replace(const std::string& path, std::string_view contents, FileAccess access) = 0;
+    // A missing file is an error.
+    virtual FileStamp stamp(const std::string& path) = 0;
+    virtual std::unique_ptr<ReadFile> open_for_read(const std::string& path) = 0;
+    // Starts replacing the file's contents. A read-only file is refused here. A new file gets
+    // `access`; an existing one keeps its permissions.
+    virtual std::unique_ptr<Replacement> begin_replace(const std::string& path,
+                                                       FileAccess access) = 0;
+    // Replaces the file's contents in one step (see begin_replace).
+    void replace(const std::string& path, std::string_view contents, FileAccess access) {
+        auto replacement = begin_replace(path, access);
+        replacement->write(contents);
+        replacement->commit();
+    }
     // Makes the file writable by its owner when the user owns it.
     virtual void make_writable(const std::string& path) = 0;
 

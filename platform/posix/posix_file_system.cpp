@@ -1,106 +1,47 @@
 #include "platform/posix/posix_file_system.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <random>
+
+#include "platform/posix/atomic_replacement.h"
+#include "platform/posix/file_io.h"
 
 namespace platform::posix {
 namespace {
-
-[[noreturn]] void fail(const std::string& what, const std::string& path, int error) {
-    throw FileError(what + " \"" + path + "\": " + std::strerror(error) + ".");
-}
 
 mode_t mode_for(FileAccess access) {
     return access == FileAccess::OwnerOnly ? 0600 : 0666;
 }
 
-// Owns a descriptor for the length of one operation.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-    // Closes now, so that a failing close is reported.
-    int close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-  private:
-    int fd_;
-};
-
-int open_or_fail(const std::string& what, const std::string& path, int flags, mode_t mode = 0) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        fail(what, path, errno);
-    }
-    return fd;
+// New files follow the user's umask, as open() would apply it.
+mode_t masked(mode_t mode) {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mode & ~mask;
 }
 
-void write_all(int fd, std::string_view bytes, const std::string& path) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail("Could not write to", path, errno);
+std::size_t read_some(int fd, char* buffer, std::size_t count, const std::string& path) {
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, count);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
-std::string folder_of(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A replacement cut short (the program killed, the power gone) leaves its temporary file behind,
-// holding a copy of the contents; the next replacement of the same file removes it.
-void remove_leftovers(const std::string& folder, const std::string& prefix) {
-    DIR* listing = ::opendir(folder.c_str());
-    if (listing == nullptr) {
-        return;
-    }
-    while (const dirent* entry = ::readdir(listing)) {
-        if (std::string_view(entry->d_name).starts_with(prefix)) {
-            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        if (errno != EINTR) {
+            fail("Could not read", path, errno);
         }
     }
-    ::closedir(listing);
 }
 
 class PosixAppendFile : public AppendFile {
   public:
-    PosixAppendFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+    PosixAppendFile(std::string path, Descriptor fd) : path_(std::move(path)), fd_(std::move(fd)) {}
 
     std::string tail(std::size_t count) override {
-        struct stat info {};
-        if (::fstat(fd_.get(), &info) != 0) {
-            fail("Could not read", path_, errno);
-        }
-        auto size = static_cast<std::size_t>(info.st_size);
+        auto size = static_cast<std::size_t>(stat_of("Could not read", path_, fd_.get()).st_size);
         std::size_t take = std::min(count, size);
         std::string bytes(take, '\0');
         ssize_t got = ::pread(fd_.get(), bytes.data(), take, static_cast<off_t>(size - take));
@@ -111,7 +52,38 @@ class PosixAppendFile : public AppendFile {
         return bytes;
     }
 
-    void write(std::string_view bytes) override { write_all(fd_.get(), bytes, path_); }
+    void write(std::string_view bytes) override {
+        off_t before = stat_of("Could not write to", path_, fd_.get()).st_size;
+        try {
+            write_all(fd_.get(), bytes, path_);
+        } catch (const FileError&) {
+            // A part of a record is worse than none: cut the fragment off again.
+            while (::ftruncate(fd_.get(), before) != 0 && errno == EINTR) {
+            }
+            throw;
+        }
+    }
+
+  private:
+    std::string path_;
+    Descriptor fd_;
+};
+
+class PosixReadFile : public ReadFile {
+  public:
+    PosixReadFile(std::string path, Descriptor fd) : path_(std::move(path)), fd_(std::move(fd)) {}
+
+    std::size_t read(char* buffer, std::size_t count) override {
+        return read_some(fd_.get(), buffer, count, path_);
+    }
+
+    void seek(std::uint64_t offset) override {
+        if (::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
+            fail("Could not read", path_, errno);
+        }
+    }
+
+    FileStamp stamp() override { return stamp_from(stat_of("Could not read", path_, fd_.get())); }
 
   private:
     std::string path_;
@@ -126,46 +98,38 @@ bool PosixFileSystem::exists(const std::string& path) {
 }
 
 std::string PosixFileSystem::read_all(const std::string& path) {
-    Descriptor fd(open_or_fail("Could not open", path, O_RDONLY));
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        fail("Could not read", path, errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        fail("Could not read", path, EISDIR);
-    }
-    std::string contents;
+    Descriptor fd = open_regular("Could not open", path, O_RDONLY);
     // The size is a hint only: the file may grow or shrink while it is read.
-    std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
-    contents.resize(capacity);
+    std::string contents(
+        static_cast<std::size_t>(stat_of("Could not read", path, fd.get()).st_size) + 1, '\0');
     std::size_t used = 0;
     for (;;) {
         if (used == contents.size()) {
             contents.resize(contents.size() * 2);
         }
-        ssize_t got = ::read(fd.get(), contents.data() + used, contents.size() - used);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail("Could not read", path, errno);
-        }
+        std::size_t got = read_some(fd.get(), contents.data() + used, contents.size() - used, path);
         if (got == 0) {
             break;
         }
-        used += static_cast<std::size_t>(got);
+        used += got;
     }
     contents.resize(used);
     return contents;
 }
 
 void PosixFileSystem::touch(const std::string& path, FileAccess access) {
-    // Leaving a file as it is needs no write access: an installed language file is read-only.
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
+        // An existing file is left alone, so a read-only one is fine here.
+        if (!S_ISREG(info.st_mode)) {
+            fail_not_regular("Could not open", path);
+        }
         return;
     }
-    Descriptor fd(open_or_fail("Could not create", path, O_WRONLY | O_CREAT, mode_for(access)));
+    if (errno != ENOENT) {
+        fail("Could not open", path, errno);
+    }
+    Descriptor fd = open_regular("Could not create", path, O_WRONLY | O_CREAT, mode_for(access));
     if (fd.close() != 0) {
         fail("Could not create", path, errno);
     }
@@ -173,8 +137,8 @@ void PosixFileSystem::touch(const std::string& path, FileAccess access) {
 
 void PosixFileSystem::create(const std::string& path, std::string_view contents,
                              FileAccess access) {
-    Descriptor fd(
-        open_or_fail("Could not create", path, O_WRONLY | O_CREAT | O_TRUNC, mode_for(access)));
+    const char* what = exists(path) ? "Could not write to" : "Could not create";
+    Descriptor fd = open_regular(what, path, O_WRONLY | O_CREAT | O_TRUNC, mode_for(access));
     write_all(fd.get(), contents, path);
     if (fd.close() != 0) {
         fail("Could not write to", path, errno);
@@ -182,75 +146,30 @@ void PosixFileSystem::create(const std::string& path, std::string_view contents,
 }
 
 std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& path) {
-    int fd = open_or_fail("Could not open", path, O_RDWR | O_APPEND);
-    auto file = std::make_unique<PosixAppendFile>(path, fd);
-    while (::flock(fd, LOCK_EX) != 0) {
+    Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND);
+    while (::flock(fd.get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
             fail("Could not lock", path, errno);
         }
     }
-    return file;
+    return std::make_unique<PosixAppendFile>(path, std::move(fd));
 }
 
-void PosixFileSystem::replace(const std::string& path, std::string_view contents,
-                              FileAccess access) {
-    mode_t mode = mode_for(access);
+FileStamp PosixFileSystem::stamp(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        // Root may write anything, so the owner's write bit decides what counts as read-only.
-        if ((info.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0) {
-            throw FileError("The file \"" + path + "\" is read-only, so it was not changed.");
-        }
-        mode = info.st_mode & 07777;
-    } else {
-        // New files follow the user's umask, as open() would apply it.
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    if (::stat(path.c_str(), &info) != 0) {
+        fail("Could not read the attributes of", path, errno);
     }
+    return stamp_from(info);
+}
 
-    const std::string folder = folder_of(path);
-    const std::string temporary_prefix = "." + path.substr(path.rfind('/') + 1) + ".tmp";
-    remove_leftovers(folder, temporary_prefix);
+std::unique_ptr<ReadFile> PosixFileSystem::open_for_read(const std::string& path) {
+    return std::make_unique<PosixReadFile>(path, open_regular("Could not open", path, O_RDONLY));
+}
 
-    std::random_device entropy;
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temporary = folder + "/" + temporary_prefix + std::to_string(entropy() % 1000000);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && (errno != EEXIST || attempt == 20)) {
-            fail("Could not create a temporary file beside", path, errno);
-        }
-    }
-    Descriptor file(fd);
-    auto discard = [&](const char* what, int error) {
-        ::unlink(temporary.c_str());
-        fail(what, path, error);
-    };
-    try {
-        write_all(file.get(), contents, path);
-    } catch (const FileError&) {
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    if (::fchmod(file.get(), mode) != 0) {
-        discard("Could not set the permissions of", errno);
-    }
-    if (::fsync(file.get()) != 0) {
-        discard("Could not flush the new contents of", errno);
-    }
-    if (file.close() != 0) {
-        discard("Could not write the new contents of", errno);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        discard("Could not replace", errno);
-    }
-    // Make the rename itself durable.
-    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.get() >= 0) {
-        ::fsync(directory.get());
-    }
+std::unique_ptr<Replacement> PosixFileSystem::begin_replace(const std::string& path,
+                                                            FileAccess access) {
+    return std::make_unique<AtomicReplacement>(path, masked(mode_for(access)));
 }
 
 void PosixFileSystem::make_writable(const std::string& path) {

@@ -11,7 +11,9 @@ class PosixFileSystem : public FileSystem {
     void touch(const std::string& path, FileAccess access) override;
     void create(const std::string& path, std::string_view contents, FileAccess access) override;
     std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
-    void replace(const std::string& path, std::string_view contents, FileAccess access) override;
+    FileStamp stamp(const std::string& path) override;
+    std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
+    std::unique_ptr<Replacement> begin_replace(const std::string& path, FileAccess access) override;
     void make_writable(const std::string& path) override;
     bool folder_writable(const std::string& folder) override;
     void make_private_folder(const std::string& folder) override;

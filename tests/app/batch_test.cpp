@@ -5,13 +5,11 @@
 
 #include "app/batch.h"
 #include "doubles.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_random_source.h"
-#include "platform/posix/utf8_encoding.h"
+#include "native.h"
 
 namespace {
 
-const platform::posix::Utf8Encoding encoding{};
+const doubles::FakeTextEncoding encoding;
 
 std::vector<std::string> lines(const std::string& text, const std::string& end) {
     std::vector<std::string> found;
@@ -24,8 +22,8 @@ std::vector<std::string> lines(const std::string& text, const std::string& end) 
 
 TEST(Batch, AThousandWithRepeatsRefusedAreAllDistinctNewAndRecorded) {
     doubles::TempFolder folder;
-    platform::posix::PosixFileSystem files;
-    platform::posix::PosixRandomSource secure;
+    native::FileSystem files;
+    native::RandomSource secure;
     app::BufferedRandom random(secure);
     // 2,048 passwords are possible, some are on record already (one in a line ended by a lone
     // LF): repeats are certain.
@@ -51,7 +49,7 @@ TEST(Batch, AThousandWithRepeatsRefusedAreAllDistinctNewAndRecorded) {
 
 TEST(Batch, WithRepeatsAllowedARecordedPasswordIsPrintedButNotRecordedTwice) {
     doubles::TempFolder folder;
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
     doubles::ScriptedRandom random;  // the pool "xy" gives x, y, x, y, ...
     app::RecordsFile records(files, folder.file("sifreler.dat"));
     app::BatchRequest request;

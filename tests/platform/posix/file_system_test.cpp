@@ -109,4 +109,44 @@ TEST_F(PosixFileSystemTest, ReadsLargeFilesWhole) {
     EXPECT_EQ(files.read_all(path), big);
 }
 
+TEST_F(PosixFileSystemTest, ReplacesInChunksAndDropsAnUncommittedReplacement) {
+    files.create(path, "old", platform::FileAccess::OwnerOnly);
+    {
+        auto dropped = files.begin_replace(path, platform::FileAccess::OwnerOnly);
+        dropped->write("never");
+    }
+    EXPECT_EQ(doubles::read_file(path), "old");
+    EXPECT_EQ(entries_in(folder.path()), 1u);
+
+    std::string big(200 * 1024, 'b');
+    auto replacement = files.begin_replace(path, platform::FileAccess::OwnerOnly);
+    for (std::string_view chunk :
+         {std::string_view("a"), std::string_view(big), std::string_view("c")}) {
+        replacement->write(chunk);
+    }
+    EXPECT_EQ(doubles::read_file(path), "old") << "nothing changes before commit";
+    replacement->commit();
+    EXPECT_EQ(doubles::read_file(path), "a" + big + "c");
+}
+
+TEST_F(PosixFileSystemTest, ReadsInChunksAndStampsTheOpenFile) {
+    doubles::write_file(path, "0123456789");
+    auto reader = files.open_for_read(path);
+    platform::FileStamp opened = reader->stamp();
+    EXPECT_EQ(opened, files.stamp(path));
+    EXPECT_EQ(opened.size, 10u);
+
+    char buffer[4];
+    EXPECT_EQ(reader->read(buffer, 4), 4u);
+    reader->seek(8);
+    EXPECT_EQ(reader->read(buffer, 4), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "89");
+    EXPECT_EQ(reader->read(buffer, 4), 0u);
+
+    files.replace(path, "0123456789", platform::FileAccess::Normal);
+    EXPECT_NE(files.stamp(path), opened) << "a replacement is another file";
+    EXPECT_EQ(reader->stamp(), opened);
+    EXPECT_THROW(files.stamp(folder.file("absent")), platform::FileError);
+}
+
 }  // namespace
