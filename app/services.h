@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/tasks.h"
 #include "platform/text_encoding.h"
 #include "platform/timer.h"
 #include "platform/tray.h"
@@ -30,6 +31,7 @@ struct Services {
     platform::Tray& tray;
     platform::Shell& shell;
     platform::TextEncoding& encoding;
+    platform::Tasks& tasks;
     platform::Timer& timer;
 };
 

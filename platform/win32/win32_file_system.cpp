@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <shlobj.h>
+
 #include "platform/win32/win32_file_io.h"
 #include "platform/win32/win32_replacement.h"
 #include "platform/win32/win32_text.h"
@@ -186,6 +188,35 @@ void Win32FileSystem::make_writable(const std::string& path) {
     }
     if (!::SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
         fail("Could not make writable", path, ::GetLastError());
+    }
+}
+
+bool Win32FileSystem::folder_writable(const std::string& folder) {
+    // Only creating a file answers for access rules, read-only media and virtualised folders alike.
+    std::wstring probe =
+        wide(folder) + L"\\.keymint-probe-" + std::to_wstring(::GetCurrentProcessId());
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(file);
+    return true;
+}
+
+void Win32FileSystem::make_private_folder(const std::string& folder) {
+    std::wstring path = wide(folder);
+    std::replace(path.begin(), path.end(), L'/', L'\\');  // the shell call knows no other separator
+    int result = ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    if (result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS) {
+        DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return;
+        }
+        fail("Could not create the folder", folder, ERROR_DIRECTORY);
+    }
+    if (result != ERROR_SUCCESS) {
+        fail("Could not create the folder", folder, static_cast<DWORD>(result));
     }
 }
 

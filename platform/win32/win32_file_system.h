@@ -18,6 +18,9 @@ class Win32FileSystem : public FileSystem {
     std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
     std::unique_ptr<Replacement> begin_replace(const std::string& path, FileAccess access) override;
     void make_writable(const std::string& path) override;
+    bool folder_writable(const std::string& folder) override;
+    // The folder lies in the user's profile, whose access rules already keep other users out.
+    void make_private_folder(const std::string& folder) override;
 };
 
 }  // namespace platform::win32

@@ -1,6 +1,9 @@
 #include "platform/win32/win32_program_info.h"
 
 #include <windows.h>
+// windows.h first
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include "platform/win32/win32_text.h"
 
@@ -30,6 +33,16 @@ Win32ProgramInfo::Win32ProgramInfo() {
     std::string file = slash == std::string::npos ? executable_ : executable_.substr(slash + 1);
     auto dot = file.rfind('.');
     base_name_ = (dot == std::string::npos || dot == 0) ? file : file.substr(0, dot);
+}
+
+std::string Win32ProgramInfo::user_data_folder() const {
+    PWSTR found = nullptr;
+    std::string folder;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &found) == S_OK) {
+        folder = narrow(found) + "\\Keymint";
+    }
+    ::CoTaskMemFree(found);
+    return folder;
 }
 
 }  // namespace platform::win32

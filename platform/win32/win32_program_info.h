@@ -11,6 +11,8 @@ class Win32ProgramInfo : public ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return base_name_; }
     char separator() const override { return '\\'; }
+    // %LOCALAPPDATA%\Keymint: the user's own, not roamed to other machines.
+    std::string user_data_folder() const override;
     // The executable's full path.
     const std::string& executable() const { return executable_; }
 

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_text_encoding.h"
 #include "platform/win32/win32_tray.h"
 #include "platform/win32/win32_window.h"
 
@@ -31,6 +32,7 @@ class Win32Desktop {
     platform::win32::Win32Clipboard clipboard;
     platform::win32::Win32Tray tray;
     platform::win32::Win32Shell shell;
+    platform::win32::Win32TextEncoding encoding;
 };
 
 }  // namespace program::win32

@@ -37,12 +37,13 @@ struct FormHarness {
     doubles::FakeTray tray;
     doubles::FakeShell shell;
     doubles::FakeTextEncoding encoding;
+    doubles::HeldTasks tasks;
     doubles::ManualTimer timer;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
         return {program,   files,     random, messages, sound,    instance, window,
-                *registry, clipboard, tray,   shell,    encoding, timer};
+                *registry, clipboard, tray,   shell,    encoding, tasks,    timer};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

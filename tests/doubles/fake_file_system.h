@@ -39,6 +39,9 @@ class FakeFileSystem : public platform::FileSystem {
     std::unique_ptr<platform::Replacement> begin_replace(const std::string& path,
                                                          platform::FileAccess access) override;
     void make_writable(const std::string& path) override;
+    // Folders are not modelled: every folder can be written and already exists.
+    bool folder_writable(const std::string&) override { return true; }
+    void make_private_folder(const std::string&) override {}
 
     // Bytes all files together may hold; a write that would pass it fails as a full disk does,
     // leaving the file as it was.
