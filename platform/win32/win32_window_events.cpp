@@ -54,6 +54,10 @@ LRESULT Win32Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
             handle_draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
             return TRUE;
         case WM_SETCURSOR:
+            if (busy_) {
+                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
             if (Native* native = find(reinterpret_cast<HWND>(wparam));
                 native != nullptr && native->control->kind() == app::ControlKind::Label) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));

@@ -24,6 +24,16 @@ void Win32Window::show_window() {
     }
 }
 
+void Win32Window::set_busy(bool busy) {
+    busy_ = busy;
+    // Shows the new pointer at once rather than at the next move of the mouse.
+    POINT pointer{};
+    if (GetCursorPos(&pointer) && WindowFromPoint(pointer) != nullptr) {
+        SendMessageW(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+}
+
 void Win32Window::hide_window() {
     ShowWindow(window_, SW_HIDE);
 }

@@ -13,7 +13,8 @@ std::unique_ptr<app::frmMain> Win32Desktop::start(platform::ProgramInfo& program
     app::Services services{
         program,   files,    random, shown_messages != nullptr ? *shown_messages : messages,
         sound,     instance, window, registry,
-        clipboard, tray,     shell,  encoding};
+        clipboard, tray,     shell,  encoding,
+        tasks};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.attach(window.handle(), window.icon());

@@ -52,6 +52,16 @@ class Win32WindowTest : public ::testing::Test {
         }
     }
 
+    // Pumps until `done` holds: the records' long jobs finish on a worker thread.
+    template <class Condition>
+    bool pump_until(Condition done) {
+        for (int round = 0; round < 500 && !done(); ++round) {
+            Sleep(5);
+            pump();
+        }
+        return done();
+    }
+
     HWND main_window() const { return desktop->window.handle(); }
     HWND handle(const std::string& name) const {
         HWND found = desktop->window.control_handle(name);

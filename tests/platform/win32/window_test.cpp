@@ -198,6 +198,7 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     HWND list = handle("lstSifreler");
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_FALSE(IsWindowVisible(handle("cmdOlustur")));
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; });
     ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2) << "the record and the empty last piece";
 
     RECT first{};
@@ -206,6 +207,7 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     EXPECT_EQ(form->lstSifreler.list_index(), 0);
     EXPECT_EQ(SendMessageW(handle("optSecililer"), BM_GETCHECK, 0, 0), BST_CHECKED);
     click("cmdSifreSil");
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; });
     EXPECT_EQ(file_bytes("sifreler.dat"), "temppass\r\n");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_FALSE(password.empty());
