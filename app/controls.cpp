@@ -8,6 +8,7 @@ Control::Control(ControlDefinition definition)
     : definition_(std::move(definition)),
       caption_(definition_.caption),
       text_(definition_.text),
+      tooltip_(definition_.tooltip),
       value_(definition_.value),
       enabled_(definition_.enabled),
       background_(definition_.background) {}
@@ -28,6 +29,13 @@ void Control::set_text(const std::string& text) {
     selection_length_ = 0;
     notify(Property::Text);
     Change.raise();
+}
+
+void Control::set_tooltip(const std::string& tooltip) {
+    if (tooltip_ != tooltip) {
+        tooltip_ = tooltip;
+        notify(Property::ToolTip);
+    }
 }
 
 void Control::set_value(int value) {

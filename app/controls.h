@@ -21,6 +21,7 @@ enum class ControlKind {
     Button,
     Label,
     MenuItem,
+    Meter,  // a thin level bar: value 0 (shows nothing) to 100, coloured by the strength level
 };
 
 // System colours by their index, so the backend can map them onto the desktop's palette.
@@ -66,6 +67,7 @@ enum class Property {
     Background,
     Items,
     ListIndex,
+    ToolTip,
 };
 
 class Control;
@@ -104,6 +106,9 @@ class Control {
     std::size_t selection_length() const { return selection_length_; }
     void set_selection(std::size_t start, std::size_t length);
 
+    const std::string& tooltip() const { return tooltip_; }
+    void set_tooltip(const std::string& tooltip);
+
     SystemColour background() const { return background_; }
     void set_background(SystemColour colour);
 
@@ -137,6 +142,7 @@ class Control {
     ControlDefinition definition_;
     std::string caption_;
     std::string text_;
+    std::string tooltip_;
     int value_;
     bool enabled_;
     std::size_t selection_start_ = 0;

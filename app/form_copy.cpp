@@ -8,6 +8,13 @@
 
 namespace app {
 
+namespace {
+
+// Long enough to paste into a sign-up form, short enough not to linger.
+constexpr int kClipboardClearDelayMs = 30'000;
+
+}  // namespace
+
 void frmMain::cmdKopyala_Click() {
     const std::size_t length = code_point_count(txtSifre.text());
     if (length < 1) {
@@ -19,6 +26,11 @@ void frmMain::cmdKopyala_Click() {
     if (services_.clipboard.text() != txtSifre.text()) {
         services_.messages.show(kCopyFailed, kWindowTitle, platform::MessageIcon::Critical);
         return;
+    }
+    strPanodaki = txtSifre.text();
+    if (chkClearClipboard.value() != 0) {
+        services_.timer.start(kClipboardClearDelayMs,
+                              [this] { guarded([this] { clear_own_clipboard(); }); });
     }
     services_.messages.show(kCopied, kWindowTitle, platform::MessageIcon::None);
 }
@@ -32,6 +44,15 @@ void frmMain::PanoyaKopyala(Control& box) {
         selected += characters[i];
     }
     services_.clipboard.copy_secret(selected);
+}
+
+void frmMain::clear_own_clipboard() {
+    // Something the user copied since is theirs to keep.
+    if (chkClearClipboard.value() != 0 && !strPanodaki.empty() &&
+        services_.clipboard.text() == strPanodaki) {
+        services_.clipboard.clear();
+    }
+    strPanodaki.clear();
 }
 
 }  // namespace app

@@ -2,6 +2,8 @@
 
 #include "app/generator.h"
 #include "app/messages.h"
+#include "app/strength.h"
+#include "app/text.h"
 
 namespace app {
 
@@ -24,13 +26,21 @@ void frmMain::Olustur() {
 void frmMain::generate_password() {
     strKarakterler.clear();
     strYeniSifre.clear();
+    // Shown only after the records file is let go: while it is open for appending, it is
+    // locked, and a script writing to it would wait for the message box.
+    std::string message = generate_and_record();
+    if (!message.empty()) {
+        generator_message(message);
+    }
+    update_copy_button();
+}
 
+std::string frmMain::generate_and_record() {
     std::unique_ptr<platform::AppendFile> appending;
     try {
         appending = objSifreler.open_for_append();
     } catch (const platform::FileError& error) {
-        generator_message(with_reason(kCantLoadFile, error));
-        return;
+        return with_reason(kCantLoadFile, error);
     }
 
     PoolOptions options;
@@ -48,30 +58,41 @@ void frmMain::generate_password() {
     }
 
     if (strKarakterler.empty()) {
-        generator_message(kSelectChars);
-    } else {
-        LengthCheck length = check_length(intUzunluk.text());
-        if (length.result == LengthCheck::BelowMinimum) {
-            generator_message(kTooShort);
-        } else if (length.result == LengthCheck::AboveMaximum) {
-            intUzunluk.set_text(kLengthAfterTooLong);
-            generator_message(kTooLong);
-        } else {
-            SifreOlustur(length.length);
-            // Recorded before it is shown, so that no password is handed out unrecorded.
-            try {
-                bool on_record = SifreKontrol(strYeniSifre);
-                if (!on_record) {
-                    RecordsFile::append(*appending, strYeniSifre);
-                }
-                bool refused = on_record && blnOncekilerOlmasin.value() == 1;
-                txtSifre.set_text(refused ? std::string() : strYeniSifre);
-            } catch (const platform::FileError& error) {
-                generator_message(with_reason(kCantLoadFile, error));
-            }
-        }
+        return kSelectChars;
     }
-    update_copy_button();
+    LengthCheck length = check_length(intUzunluk.text());
+    if (length.result == LengthCheck::BelowMinimum) {
+        return kTooShort;
+    }
+    if (length.result == LengthCheck::AboveMaximum) {
+        intUzunluk.set_text(kLengthAfterTooLong);
+        return kTooLong;
+    }
+    SifreOlustur(length.length);
+    // Recorded before it is shown, so that no password is handed out unrecorded.
+    try {
+        bool on_record = SifreKontrol(strYeniSifre);
+        if (!on_record) {
+            RecordsFile::append(*appending, strYeniSifre);
+        }
+        bool refused = on_record && blnOncekilerOlmasin.value() == 1;
+        txtSifre.set_text(refused ? std::string() : strYeniSifre);
+        show_strength();
+    } catch (const platform::FileError& error) {
+        return with_reason(kCantLoadFile, error);
+    }
+    return {};
+}
+
+void frmMain::show_strength() {
+    if (txtSifre.text().empty()) {
+        barStrength.set_value(0);
+        barStrength.set_tooltip({});
+        return;
+    }
+    double bits = entropy_bits(strKarakterler, static_cast<int>(code_point_count(txtSifre.text())));
+    barStrength.set_value(meter_value(bits));
+    barStrength.set_tooltip(strength_tooltip(bits));
 }
 
 void frmMain::SifreOlustur(int length) {

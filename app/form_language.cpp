@@ -27,13 +27,28 @@ void frmMain::Dil() {
         {"Options", &Frame4},
     };
     const std::string path = places_.language_file("lang.ini");
-    for (const auto& [key, control] : captions) {
-        try {
+    // Captions added later keep their built-in text when a language file lacks them.
+    const std::pair<const char*, Control*> later_captions[] = {
+        {"ClearClipboard", &chkClearClipboard},
+        {"AboutText", &lblDescription},
+        {"License", &lblLicence},
+        {"DataFolder", &lblFolder},
+        {"OpenFolder", &cmdFolder},
+        {"MakerPage", &lblMakerLink},
+        {"PasswordAdvice", &lblAdviceLink},
+    };
+    try {
+        for (const auto& [key, control] : captions) {
             control->set_caption(ini::ReadIni(objFSO, path, "Default", key));
-        } catch (const platform::FileError&) {
-            // Without a readable language file the built-in captions stay.
-            return;
         }
+        for (const auto& [key, control] : later_captions) {
+            std::string caption = ini::ReadIni(objFSO, path, "Default", key);
+            if (!caption.empty()) {
+                control->set_caption(caption);
+            }
+        }
+    } catch (const platform::FileError&) {
+        // Without a readable language file the built-in captions stay.
     }
 }
 

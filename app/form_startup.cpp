@@ -11,6 +11,7 @@ void frmMain::Form_Initialize() {
 
 void frmMain::Form_Load() {
     Dil();
+    show_about();
     try {
         places_.prepare(services_.files);
         objSifreler.make_sure_exists();

@@ -53,6 +53,7 @@ void frmMain::cmKapat_Click() {
 }
 
 void frmMain::quit() {
+    clear_own_clipboard();
     try {
         IniKaydet();
     } catch (const std::exception& error) {
@@ -78,6 +79,7 @@ void frmMain::Form_QueryUnload(int& Cancel, int UnloadMode) {
 
 void frmMain::Form_Unload(int& Cancel) {
     (void)Cancel;
+    clear_own_clipboard();
     services_.tray.remove(TrayIcon);
 }
 

@@ -30,6 +30,7 @@ frmMain::frmMain(Services services)
 }
 
 frmMain::~frmMain() {
+    services_.timer.cancel();
     Form_Terminate();
 }
 
@@ -103,6 +104,11 @@ void frmMain::bind_events() {
     bind(systrayhide.Click, &frmMain::systrayhide_Click);
     bind(systrayolustur.Click, &frmMain::systrayolustur_Click);
     bind(systrayexit.Click, &frmMain::systrayexit_Click);
+    bind(cmdFolder.Click, &frmMain::cmdFolder_Click);
+    bind(txtFolder.KeyPress, &frmMain::txtFolder_KeyPress);
+    bind(txtFolder.Change, &frmMain::txtFolder_Change);
+    bind(lblMakerLink.Click, &frmMain::Label2_Click);
+    bind(lblAdviceLink.Click, &frmMain::Label1_Click);
 }
 
 void frmMain::raise_click(Control& control) {

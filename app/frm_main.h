@@ -85,6 +85,8 @@ class frmMain {
     // ---- Generator ----
     void cmdOlustur_Click();
     void Olustur();
+    // One request up to the shown password; the message to show, or "" when there is none.
+    std::string generate_and_record();
     void SifreOlustur(int length);
     bool SifreKontrol(const std::string& strSifre);
 
@@ -122,6 +124,18 @@ class frmMain {
     // ---- Clipboard copy ----
     void cmdKopyala_Click();
     void PanoyaKopyala(Control& box);
+    // Clears the clipboard, when the user asks for it, if it still holds the password we put
+    // there.
+    void clear_own_clipboard();
+
+    // ---- Strength read-out ----
+    void show_strength();
+
+    // ---- About tab ----
+    void show_about();
+    void cmdFolder_Click();
+    void txtFolder_KeyPress(int& KeyAscii);
+    void txtFolder_Change();
 
     // ---- Settings file ----
     std::string IniKontrol(const Control& box) const;
@@ -180,6 +194,7 @@ class frmMain {
     Control& cmdOlustur = control("cmdOlustur");
     Control& txtSifre = control("txtSifre");
     Control& cmdKopyala = control("cmdKopyala");
+    Control& barStrength = control("barStrength");
     // Tab "Records"
     Control& Frame3 = control("Frame3");
     Control& lstSifreler = control("lstSifreler");
@@ -190,6 +205,16 @@ class frmMain {
     Control& Frame4 = control("Frame4");
     Control& blnOncekilerOlmasin = control("blnOncekilerOlmasin");
     Control& chkAutoStart = control("chkAutoStart");
+    Control& chkClearClipboard = control("chkClearClipboard");
+    // Tab "About"
+    Control& lblVersion = control("lblVersion");
+    Control& lblDescription = control("lblDescription");
+    Control& lblLicence = control("lblLicence");
+    Control& lblFolder = control("lblFolder");
+    Control& txtFolder = control("txtFolder");
+    Control& cmdFolder = control("cmdFolder");
+    Control& lblMakerLink = control("lblMakerLink");
+    Control& lblAdviceLink = control("lblAdviceLink");
     // Tray menu
     Control& systrayshow = control("systrayshow");
     Control& systrayhide = control("systrayhide");
@@ -213,6 +238,9 @@ class frmMain {
     // Generator state: the pool of the last draw and whether its password was on record.
     std::string strKarakterler;
     bool blnBulundu = false;
+
+    // The password last put on the clipboard, until the clipboard is cleared.
+    std::string strPanodaki;
 };
 
 }  // namespace app

@@ -109,10 +109,14 @@ std::string character_pool(const PoolOptions& options, std::string_view custom_l
 }
 
 std::string draw_password(std::string_view pool, int length, platform::RandomSource& random) {
-    std::vector<std::string> characters = code_points(pool);
+    return draw_password(code_points(pool), length, random);
+}
+
+std::string draw_password(const std::vector<std::string>& pool, int length,
+                          platform::RandomSource& random) {
     std::string password;
     for (int i = 0; i < length; ++i) {
-        password += characters[uniform_index(random, characters.size())];
+        password += pool[uniform_index(random, pool.size())];
     }
     return password;
 }

@@ -47,6 +47,9 @@ std::string character_pool(const PoolOptions& options, std::string_view custom_l
 // A password of `length` characters (code points), each drawn uniformly from `pool`, which must
 // not be empty.
 std::string draw_password(std::string_view pool, int length, platform::RandomSource& random);
+// The same from the pool already split into its code points.
+std::string draw_password(const std::vector<std::string>& pool, int length,
+                          platform::RandomSource& random);
 
 // Whether a character may be drawn into a password: one a user can read off the screen (not
 // invisible) and that the records file's encoding holds, so the record matches what is shown.

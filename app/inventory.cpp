@@ -50,6 +50,7 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         {"cmdOlustur", K::Button, "SSTab1", kTabGenerate, "Şifre &Oluştur", {1800, 4080, 2535, 855}, 0},
         {"txtSifre", K::TextBox, "SSTab1", kTabGenerate, "", {120, 5040, 3255, 375}, 8},
         {"cmdKopyala", K::Button, "SSTab1", kTabGenerate, "&Kopyala", {3480, 5040, 855, 375}, 9},
+        {"barStrength", K::Meter, "SSTab1", kTabGenerate, "", {120, 5460, 3255, 75}},
 
         // Tab "Records"
         {"Frame3", K::Frame, "SSTab1", kTabRecords, " [ Kayıtlı Şifreler ] ", {120, 480, 4215, 4095}, 13},
@@ -64,6 +65,23 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
          "Kayıtlı şifreler tekrar oluşturulmasın", {240, 240, 2775, 615}, 12, "", 1},
         {"chkAutoStart", K::CheckBox, "Frame4", kTabOptions, "Program sistem açılışında başlasın",
          {240, 840, 2775, 375}, 11},
+        {"chkClearClipboard", K::CheckBox, "Frame4", kTabOptions, "Panoyu 30 saniye sonra temizle",
+         {240, 1215, 3855, 240}, 30, "", 1},
+
+        // Tab "About"
+        {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},
+        {"lblDescription", K::Label, "SSTab1", kTabAbout,
+         "Verdiği her şifreyi kaydeden ve hiçbirini tekrar vermeyen şifre üreticisi.",
+         {240, 960, 3975, 495}},
+        {"lblLicence", K::Label, "SSTab1", kTabAbout, "Lisans: MIT", {240, 1560, 3975, 255}},
+        {"lblFolder", K::Label, "SSTab1", kTabAbout, "Kayıtlar ve ayarlar bu klasörde:",
+         {240, 2040, 3975, 255}},
+        {"txtFolder", K::TextBox, "SSTab1", kTabAbout, "", {240, 2340, 3975, 375}, 31},
+        {"cmdFolder", K::Button, "SSTab1", kTabAbout, "Klasörü Aç", {240, 2820, 1575, 375}, 32},
+        {"lblMakerLink", K::Label, "SSTab1", kTabAbout, "Yapımcının sayfası", {240, 3480, 3975, 255},
+         33, "Go to " + std::string(kMakerLink.address)},
+        {"lblAdviceLink", K::Label, "SSTab1", kTabAbout, "Güçlü şifreler için öneriler",
+         {240, 3780, 3975, 255}, 34, "Go to " + std::string(kAdviceLink.address)},
 
         // The tray's pop-up menu
         {"systrayshow", K::MenuItem, "systraymenu", kOnEveryTab, "Show"},

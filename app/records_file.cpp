@@ -37,17 +37,23 @@ bool RecordsFile::is_on_record(std::string_view candidate) {
 }
 
 void RecordsFile::append(platform::AppendFile& file, std::string_view password) {
-    std::string line;
+    append_lines(file, std::string(password) + std::string(kLineEnd));
+}
+
+void RecordsFile::append_lines(platform::AppendFile& file, std::string_view lines) {
+    std::string head;
     const std::string last = file.tail(1);
     if (last.empty()) {
-        line = first_line();
+        head = first_line();
     } else if (last != "\r" && last != "\n") {
-        // A hand-edited file may lack its final line break; the record must not join that line.
-        line += kLineEnd;
+        // A hand-edited file may lack its final line break; the records must not join that line.
+        head = kLineEnd;
     }
-    line += password;
-    line += kLineEnd;
-    file.write(line);
+    file.write(head.empty() ? std::string(lines) : head + std::string(lines));
+}
+
+std::string RecordsFile::contents() {
+    return files_.read_all(path_);
 }
 
 ListItems RecordsFile::list(platform::FileStamp* stamp) {

@@ -32,6 +32,11 @@ class RecordsFile {
 
     // Adds `password` as a new last line; an empty file gets the first line before it.
     static void append(platform::AppendFile& file, std::string_view password);
+    // Adds lines that each end with CR LF already.
+    static void append_lines(platform::AppendFile& file, std::string_view lines);
+
+    // The whole file as it is.
+    std::string contents();
 
     // Every line but "temppass", in file order; the empty piece after the last line break too.
     // `stamp`, when given, receives the stamp of the file that was read.

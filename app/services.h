@@ -9,8 +9,9 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "platform/text_encoding.h"
 #include "platform/tasks.h"
+#include "platform/text_encoding.h"
+#include "platform/timer.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
 
@@ -31,6 +32,7 @@ struct Services {
     platform::Shell& shell;
     platform::TextEncoding& encoding;
     platform::Tasks& tasks;
+    platform::Timer& timer;
 };
 
 }  // namespace app

@@ -4,3 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./build/bench/records_bench
+./bench/generate_bench.sh

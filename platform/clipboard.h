@@ -12,6 +12,8 @@ class Clipboard {
     virtual void copy_secret(const std::string& text) = 0;
     // The plain text the clipboard holds now.
     virtual std::string text() const = 0;
+    // Empties the clipboard, whoever filled it.
+    virtual void clear() = 0;
 };
 
 }  // namespace platform

@@ -74,7 +74,9 @@ class FileSystem {
     virtual void touch(const std::string& path, FileAccess access) = 0;
     // Creates a new file, or truncates an existing one, and writes `contents`.
     virtual void create(const std::string& path, std::string_view contents, FileAccess access) = 0;
-    // Opens an existing file for appending; a missing file is an error.
+    // Opens an existing file for appending; a missing file is an error. The file is locked
+    // (an advisory, exclusive lock) while the returned object lives: a second opening, in this
+    // process or another, waits for it, so two writers never mix their lines. Hold it briefly.
     virtual std::unique_ptr<AppendFile> open_for_append(const std::string& path) = 0;
     // A missing file is an error.
     virtual FileStamp stamp(const std::string& path) = 0;

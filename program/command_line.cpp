@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+
+#include "app/file_places.h"
+#include "app/messages.h"
 
 namespace program {
 namespace {
@@ -9,15 +13,67 @@ namespace {
 struct Option {
     std::string_view short_name;
     std::string_view long_name;
+    std::string_view value_name;  // empty: the option takes no value
     std::string_view help;
-    void (*apply)(CommandLine& line);
+    // False when the value cannot be used.
+    bool (*apply)(CommandLine& line, std::string_view value);
+    bool for_scripts = false;  // only together with --generate
 };
 
-constexpr std::array kOptions = {
-    Option{"-h", "--help", "show this help and exit",
-           [](CommandLine& line) { line.action = CommandLine::Action::ShowHelp; }},
-    Option{"-V", "--version", "show the version and exit",
-           [](CommandLine& line) { line.action = CommandLine::Action::ShowVersion; }},
+bool parse_count(std::string_view text, std::uint64_t& count) {
+    auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), count);
+    return !text.empty() && problem == std::errc() && end == text.data() + text.size();
+}
+
+const std::array kOptions = {
+    Option{"-h", "--help", "", "show this help and exit",
+           [](CommandLine& line, std::string_view) {
+               line.action = CommandLine::Action::ShowHelp;
+               return true;
+           }},
+    Option{"-V", "--version", "", "show the version and exit",
+           [](CommandLine& line, std::string_view) {
+               if (line.action != CommandLine::Action::ShowHelp) {
+                   line.action = CommandLine::Action::ShowVersion;
+               }
+               return true;
+           }},
+    Option{"", "--generate", "", "print passwords, one a line, and record them; no window",
+           [](CommandLine& line, std::string_view) {
+               if (line.action == CommandLine::Action::OpenWindow) {
+                   line.action = CommandLine::Action::Generate;
+               }
+               return true;
+           }},
+    Option{"", "--length", "N", "characters in each password, 1 to 50 (8)",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.length = value;
+               return true;
+           },
+           true},
+    Option{"", "--classes", "ULDO", "upper case, lower case, digits, others (all four)",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.classes = value;
+               return value.find_first_not_of("ULDOuldo") == value.npos;
+           },
+           true},
+    Option{"", "--chars", "LIST", "only these characters; spaces are dropped",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.custom_list = std::string(value);
+               return true;
+           },
+           true},
+    Option{"-n", "", "COUNT", "how many passwords (1)",
+           [](CommandLine& line, std::string_view value) {
+               return parse_count(value, line.batch.count);
+           },
+           true},
+    Option{"", "--allow-repeats", "", "print a password even when it is on record already",
+           [](CommandLine& line, std::string_view) {
+               line.batch.allow_repeats = true;
+               return true;
+           },
+           true},
 };
 
 const Option* find_option(std::string_view argument) {
@@ -29,21 +85,56 @@ const Option* find_option(std::string_view argument) {
     return nullptr;
 }
 
+std::string name_of(const Option& option) {
+    return std::string(option.long_name.empty() ? option.short_name : option.long_name);
+}
+
+CommandLine refuse(std::string error) {
+    CommandLine line;
+    line.action = CommandLine::Action::Refuse;
+    line.error = "keymint: " + std::move(error);
+    return line;
+}
+
 }  // namespace
 
 CommandLine parse_command_line(int argc, const char* const* argv) {
     CommandLine line;
+    const Option* script_option = nullptr;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
+        std::optional<std::string_view> value;
+        if (auto equals = argument.find('=');
+            argument.starts_with("--") && equals != argument.npos) {
+            value = argument.substr(equals + 1);
+            argument = argument.substr(0, equals);
+        }
         const Option* option = find_option(argument);
         if (option == nullptr) {
-            line.action = CommandLine::Action::Refuse;
-            line.error = argument.starts_with('-')
-                             ? "keymint: unknown option '" + std::string(argument) + "'"
-                             : "keymint: unexpected argument '" + std::string(argument) + "'";
-            return line;
+            return refuse(argument.starts_with('-')
+                              ? "unknown option '" + std::string(argv[i]) + "'"
+                              : "unexpected argument '" + std::string(argument) + "'");
         }
-        option->apply(line);
+        if (option->value_name.empty() && value) {
+            return refuse(name_of(*option) + " takes no value");
+        }
+        if (!option->value_name.empty() && !value) {
+            if (i + 1 >= argc) {
+                return refuse(name_of(*option) + " needs a value (" +
+                              std::string(option->value_name) + ")");
+            }
+            value = argv[++i];
+        }
+        if (!option->apply(line, value.value_or(""))) {
+            return refuse(name_of(*option) + " does not take '" + std::string(*value) +
+                          "'; it wants " + std::string(option->value_name));
+        }
+        if (option->for_scripts) {
+            script_option = option;
+        }
+    }
+    if (script_option != nullptr && line.action == CommandLine::Action::OpenWindow) {
+        return refuse(name_of(*script_option) + " goes with --generate");
     }
     return line;
 }
@@ -51,11 +142,19 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
 std::string usage_text() {
     std::string text =
         "Usage: keymint [OPTION]\n"
-        "Draws random passwords in a small window and keeps a record of them.\n\n";
+        "  or:  keymint --generate [--length N] [--classes ULDO | --chars LIST] [-n COUNT]\n"
+        "                          [--allow-repeats]\n"
+        "Draws random passwords in a small window and keeps a record of them; with --generate,\n"
+        "prints them for scripts, by the window's rules and into the same records.\n\n";
     for (const auto& option : kOptions) {
-        std::string names =
-            "  " + std::string(option.short_name) + ", " + std::string(option.long_name);
-        names.resize(std::max<std::size_t>(names.size() + 2, 18), ' ');
+        std::string names = option.short_name.empty() ? "      "
+                                                      : "  " + std::string(option.short_name) +
+                                                            (option.long_name.empty() ? " " : ", ");
+        names += std::string(option.long_name);
+        if (!option.value_name.empty()) {
+            names += (option.long_name.empty() ? "" : " ") + std::string(option.value_name);
+        }
+        names.resize(std::max<std::size_t>(names.size() + 2, 24), ' ');
         text += names + std::string(option.help) + "\n";
     }
     return text;
@@ -66,7 +165,7 @@ std::string version_text() {
 }
 
 std::optional<int> answer_without_window(int argc, const char* const* argv, std::ostream& out,
-                                         std::ostream& error) {
+                                         std::ostream& error, const BatchRunner& generate) {
     CommandLine line = parse_command_line(argc, argv);
     switch (line.action) {
         case CommandLine::Action::OpenWindow:
@@ -77,11 +176,33 @@ std::optional<int> answer_without_window(int argc, const char* const* argv, std:
         case CommandLine::Action::ShowVersion:
             out << version_text();
             return 0;
+        case CommandLine::Action::Generate:
+            if (generate) {
+                return generate(line.batch);
+            }
+            line.error = "keymint: --generate is not available here";
+            break;
         case CommandLine::Action::Refuse:
             break;
     }
     error << line.error << "\n" << usage_text();
     return 2;
+}
+
+int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& program,
+                       platform::FileSystem& files, platform::RandomSource& random,
+                       const platform::TextEncoding& encoding, std::ostream& out,
+                       std::ostream& errors) {
+    app::FilePlaces places(program, files);
+    try {
+        places.prepare(files);
+    } catch (const platform::FileError& problem) {
+        errors << app::kCantLoadFile << ' ' << problem.what() << '\n';
+        return 1;
+    }
+    app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)));
+    app::BufferedRandom buffered(random);
+    return app::generate_batch(request, records, buffered, encoding, out, errors);
 }
 
 }  // namespace program

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,8 +146,13 @@ void PosixFileSystem::create(const std::string& path, std::string_view contents,
 }
 
 std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& path) {
-    return std::make_unique<PosixAppendFile>(
-        path, open_regular("Could not open", path, O_RDWR | O_APPEND));
+    Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND);
+    while (::flock(fd.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            fail("Could not lock", path, errno);
+        }
+    }
+    return std::make_unique<PosixAppendFile>(path, std::move(fd));
 }
 
 FileStamp PosixFileSystem::stamp(const std::string& path) {

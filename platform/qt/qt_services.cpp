@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 
 #include "platform/qt/artwork.h"
@@ -46,6 +48,33 @@ std::string QtClipboard::text() const {
     return QGuiApplication::clipboard()->text().toStdString();
 }
 
+void QtClipboard::clear() {
+    QGuiApplication::clipboard()->clear();
+}
+
+QtTimer::QtTimer() : timer_(std::make_unique<QTimer>()) {
+    timer_->setSingleShot(true);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+        auto callback = std::move(callback_);
+        callback_ = nullptr;
+        if (callback) {
+            callback();
+        }
+    });
+}
+
+QtTimer::~QtTimer() = default;
+
+void QtTimer::start(int milliseconds, std::function<void()> callback) {
+    callback_ = std::move(callback);
+    timer_->start(milliseconds);
+}
+
+void QtTimer::cancel() {
+    timer_->stop();
+    callback_ = nullptr;
+}
+
 QtTray::QtTray() : icon_(std::make_unique<QSystemTrayIcon>()) {
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated,
                      [this](QSystemTrayIcon::ActivationReason reason) {
@@ -78,7 +107,9 @@ void QtTray::remove(const NotifyIconData&) {
 }
 
 void QtShell::open(const std::string&, const std::string& address) {
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+    QString target = QString::fromStdString(address);
+    QDesktopServices::openUrl(QDir::isAbsolutePath(target) ? QUrl::fromLocalFile(target)
+                                                           : QUrl(target));
 }
 
 void QtSound::beep() {

@@ -3,6 +3,7 @@
 #include "platform/clipboard.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
+#include "platform/timer.h"
 #include "platform/tray.h"
 
 #include <QClipboard>
@@ -14,6 +15,7 @@
 class QMimeData;
 class QWidget;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace platform::qt {
 
@@ -35,6 +37,7 @@ class QtClipboard : public Clipboard {
   public:
     void copy_secret(const std::string& text) override;
     std::string text() const override;
+    void clear() override;
 };
 
 // The desktop's notification area: StatusNotifierItem where the desktop offers it, XEmbed
@@ -57,6 +60,18 @@ class QtTray : public Tray {
 class QtShell : public Shell {
   public:
     void open(const std::string& verb, const std::string& address) override;
+};
+
+class QtTimer : public Timer {
+  public:
+    QtTimer();
+    ~QtTimer() override;
+    void start(int milliseconds, std::function<void()> callback) override;
+    void cancel() override;
+
+  private:
+    std::unique_ptr<QTimer> timer_;
+    std::function<void()> callback_;
 };
 
 class QtSound : public Sound {

@@ -22,7 +22,9 @@
 #include "app/frm_main.h"
 #include "app/inventory.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/labels.h"
 #include "platform/qt/list_model.h"
+#include "platform/qt/strength_meter.h"
 #include "platform/qt/text_box.h"
 #include "platform/qt/text_positions.h"
 #include "platform/qt/wrapping_buttons.h"
@@ -154,10 +156,15 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             return button;
         }
         case K::Label: {
-            auto* label = new QLabel(caption, parent);
-            style_as_link(label);
+            // A label that does something on a click is a link; the others are plain text.
+            QLabel* label = make_label(caption, control.Click.bound(), parent);
+            if (control.Click.bound()) {
+                label->installEventFilter(this);
+            }
             return label;
         }
+        case K::Meter:
+            return new StrengthMeter(parent);
         case K::MenuItem:
             break;
     }
@@ -222,19 +229,6 @@ void QtWindow::add_menu_item(app::Control& control) {
     QAction* item = menu->addAction(to_qt(control.caption()));
     item->setObjectName(to_qt(control.name()));
     connect(item, &QAction::triggered, this, [this, &control] { form_->raise_click(control); });
-}
-
-void QtWindow::style_as_link(QLabel* label) {
-    QFont font = label->font();
-    font.setFamilies({"MS Sans Serif", font.family()});
-    font.setPointSizeF(8.25);
-    font.setUnderline(true);
-    label->setFont(font);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    label->setPalette(colours);
-    label->setCursor(Qt::PointingHandCursor);
-    label->installEventFilter(this);
 }
 
 void QtWindow::place(QWidget* widget, const app::TwipsRect& rect) {
@@ -308,6 +302,8 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             if (auto* button = qobject_cast<QAbstractButton*>(widget);
                 button && button->isCheckable()) {
                 button->setChecked(control.value() != 0);
+            } else if (auto* meter = dynamic_cast<StrengthMeter*>(widget)) {
+                meter->set_value(control.value());
             } else if (widget == tabs_ && tabs_->currentIndex() != control.value()) {
                 tabs_->setCurrentIndex(control.value());
             }
@@ -341,6 +337,9 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             if (auto* list = qobject_cast<QListView*>(widget)) {
                 list->setCurrentIndex(list->model()->index(control.list_index(), 0));
             }
+            break;
+        case P::ToolTip:
+            widget->setToolTip(to_qt(control.tooltip()));
             break;
     }
 }

@@ -9,7 +9,6 @@
 #include "platform/qt/qt_tasks.h"
 #include "platform/window_system.h"
 
-class QLabel;
 class QMenu;
 class QTabWidget;
 
@@ -60,7 +59,6 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     QWidget* create_widget(app::Control& control, QWidget* parent);
     void connect_events(app::Control& control, QWidget* widget);
     void add_menu_item(app::Control& control);
-    void style_as_link(QLabel* label);
     void place(QWidget* widget, const app::TwipsRect& rect);
     void show_tab(int index);
     void apply_tab_order();

@@ -111,6 +111,13 @@ void Win32Clipboard::copy_secret(const std::string& text) {
     }
 }
 
+void Win32Clipboard::clear() {
+    OpenedClipboard clipboard(box_);
+    if (clipboard) {
+        EmptyClipboard();
+    }
+}
+
 std::string Win32Clipboard::text() const {
     OpenedClipboard clipboard(box_);
     if (!clipboard) {

@@ -17,6 +17,7 @@ class Win32Clipboard : public Clipboard {
     void attach(HWND box);
     void copy_secret(const std::string& text) override;
     std::string text() const override;
+    void clear() override;
 
   private:
     HWND box_ = nullptr;

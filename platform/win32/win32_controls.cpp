@@ -49,6 +49,9 @@ NativeClass native_class(app::ControlKind kind) {
             return {L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
         case K::Label:
             return {L"STATIC", kChild | SS_NOTIFY | SS_LEFT | SS_NOPREFIX, 0};
+        case K::Meter:
+            // SS_NOTIFY lets the pointer reach it, so that its tooltip shows.
+            return {L"STATIC", kChild | SS_OWNERDRAW | SS_NOTIFY, 0};
         case K::MenuItem:
             break;
     }
@@ -115,6 +118,8 @@ void show_property(HWND native, const app::Control& control, app::Property prope
             if (control.kind() == K::CheckBox || control.kind() == K::OptionButton) {
                 SendMessageW(native, BM_SETCHECK,
                              control.value() != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+            } else if (control.kind() == K::Meter) {
+                InvalidateRect(native, nullptr, TRUE);
             }
             break;
         case P::Enabled:
@@ -136,6 +141,7 @@ void show_property(HWND native, const app::Control& control, app::Property prope
             break;
         case P::Background:
         case P::Items:
+        case P::ToolTip:
             break;
     }
 }

@@ -200,6 +200,14 @@ void Win32Window::add_tooltip(HWND control, const std::string& text) {
     SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void Win32Window::remove_tooltip(HWND control) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    SendMessageW(tooltips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 void Win32Window::order_controls() {
     std::vector<std::size_t> order(natives_.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -374,6 +382,11 @@ void Win32Window::mirror(const Native& native, app::Property property) {
         }
     } else if (property == app::Property::Background) {
         InvalidateRect(native.handle, nullptr, TRUE);
+    } else if (property == app::Property::ToolTip) {
+        remove_tooltip(native.handle);
+        if (!control.tooltip().empty()) {
+            add_tooltip(native.handle, control.tooltip());
+        }
     } else {
         show_property(native.handle, control, property);
     }

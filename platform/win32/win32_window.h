@@ -85,6 +85,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     void create_window();
     void create_menu_item(app::Control& control);
     void add_tooltip(HWND control, const std::string& text);
+    void remove_tooltip(HWND control);
     void order_controls();
     void layout();
     void make_fonts();

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "app/strength.h"
+
 namespace platform::win32 {
 namespace {
 
@@ -117,6 +119,20 @@ HICON program_icon(int side) {
     HICON drawn = nullptr;
     image.GetHICON(&drawn);
     return drawn;
+}
+
+void draw_meter(HDC dc, const RECT& area, int value) {
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    if (value <= 0) {
+        return;
+    }
+    FillRect(dc, &area, GetSysColorBrush(COLOR_3DLIGHT));
+    std::uint32_t rgb = app::strength_colour(app::strength_level(value));
+    HBRUSH brush = CreateSolidBrush(RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    RECT filled = area;
+    filled.right = area.left + (area.right - area.left) * std::min(value, 100) / 100;
+    FillRect(dc, &filled, brush);
+    DeleteObject(brush);
 }
 
 }  // namespace platform::win32

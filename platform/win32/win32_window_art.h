@@ -7,6 +7,9 @@ namespace platform::win32 {
 // The banner across the top of the window, drawn into `area` of `dc`.
 void draw_banner(HDC dc, const RECT& area);
 
+// The password's strength: `value` hundredths of the width in its level's colour, nothing at 0.
+void draw_meter(HDC dc, const RECT& area, int value);
+
 // The program icon at `side` pixels: the icon resource when the executable carries one, drawn
 // otherwise. The caller destroys it.
 HICON program_icon(int side);

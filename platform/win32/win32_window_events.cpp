@@ -252,6 +252,10 @@ void Win32Window::handle_draw(DRAWITEMSTRUCT& item) {
         draw_banner(item.hDC, item.rcItem);
         return;
     }
+    if (control.kind() == app::ControlKind::Meter) {
+        draw_meter(item.hDC, item.rcItem, control.value());
+        return;
+    }
     if (control.kind() != app::ControlKind::ListBox) {
         return;
     }

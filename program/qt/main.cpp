@@ -92,10 +92,21 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
     }
 }
 
+// `keymint --generate ...` prints passwords for a script and needs no display.
+int generate_for_script(const app::BatchRequest& request) {
+    platform::posix::PosixProgramInfo program;
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    platform::posix::Utf8Encoding encoding;
+    return program::generate_passwords(request, program, files, random, encoding, std::cout,
+                                       std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (auto exit_code = program::answer_without_window(argc, argv, std::cout, std::cerr)) {
+    if (auto exit_code =
+            program::answer_without_window(argc, argv, std::cout, std::cerr, generate_for_script)) {
         return *exit_code;
     }
     if (!display_available()) {

@@ -26,6 +26,7 @@ class QtDesktop {
     platform::qt::QtTray tray;
     platform::qt::QtShell shell;
     platform::qt::QtTasks tasks;
+    platform::qt::QtTimer timer;
 };
 
 }  // namespace program::qt

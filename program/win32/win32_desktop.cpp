@@ -12,7 +12,7 @@ std::unique_ptr<app::frmMain> Win32Desktop::start(
         program,   files,    random, shown_messages != nullptr ? *shown_messages : messages,
         sound,     instance, window, registry,
         clipboard, tray,     shell,  encoding,
-        tasks};
+        tasks,     timer};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.attach(window.handle(), window.icon());

@@ -8,6 +8,7 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_tasks.h"
 #include "platform/win32/win32_text_encoding.h"
+#include "platform/win32/win32_timer.h"
 #include "platform/win32/win32_tray.h"
 #include "platform/win32/win32_window.h"
 
@@ -36,6 +37,7 @@ class Win32Desktop {
     platform::win32::Win32Shell shell;
     platform::win32::Win32Tasks tasks;
     platform::win32::Win32TextEncoding encoding;
+    platform::win32::Win32Timer timer;
 };
 
 }  // namespace program::win32

@@ -38,11 +38,12 @@ struct FormHarness {
     doubles::FakeShell shell;
     doubles::FakeTextEncoding encoding;
     doubles::HeldTasks tasks;
+    doubles::ManualTimer timer;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
-        return {program, files,     random,    messages, sound, instance,
-                window,  *registry, clipboard, tray,     shell, encoding, tasks};
+        return {program,   files,     random, messages, sound,    instance, window,
+                *registry, clipboard, tray,   shell,    encoding, tasks,    timer};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

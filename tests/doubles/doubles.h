@@ -3,8 +3,8 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <set>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,8 +15,9 @@
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "platform/text_encoding.h"
 #include "platform/tasks.h"
+#include "platform/text_encoding.h"
+#include "platform/timer.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
 
@@ -123,6 +124,7 @@ class FakeClipboard : public platform::Clipboard {
         }
     }
     std::string text() const override { return held; }
+    void clear() override { held.clear(); }
     std::string held;
     bool refuse = false;
     int copies = 0;
@@ -162,6 +164,26 @@ class FakeShell : public platform::Shell {
         opened.push_back(verb + " " + address);
     }
     std::vector<std::string> opened;
+};
+
+// A timer that waits until the test says the time has come.
+class ManualTimer : public platform::Timer {
+  public:
+    void start(int milliseconds, std::function<void()> callback) override {
+        delay = milliseconds;
+        pending = std::move(callback);
+    }
+    void cancel() override { pending = nullptr; }
+    // Runs the waiting callback, as the time running out would.
+    void elapse() {
+        auto callback = std::move(pending);
+        pending = nullptr;
+        if (callback) {
+            callback();
+        }
+    }
+    int delay = 0;
+    std::function<void()> pending;
 };
 
 class FakeWindowSystem : public platform::WindowSystem {

@@ -24,7 +24,7 @@ class WindowFixture : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(folder->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell, encoding, tasks},
+                          clipboard, tray, shell, encoding, tasks, timer},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -58,6 +58,7 @@ class WindowFixture : public QObject {
     platform::qt::QtTray tray;
     doubles::FakeShell shell;
     doubles::FakeTextEncoding encoding;
+    doubles::ManualTimer timer;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;

@@ -1,6 +1,7 @@
 // The real Qt window, offscreen, over test doubles in a temporary program folder.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 
 #include "app/inventory.h"
 #include "app/text.h"
+#include "platform/qt/strength_meter.h"
 #include "window_fixture.h"
 
 class WindowTest : public WindowFixture {
@@ -54,13 +56,14 @@ class WindowTest : public WindowFixture {
                                                            : built->parentWidget()->objectName(),
                      expected_parent);
             QCOMPARE(built->toolTip(), QString::fromStdString(control.tooltip));
+            const app::Control& model = form->control(control.name);
             if (auto* button = qobject_cast<QAbstractButton*>(built)) {
                 QCOMPARE(button->text(), QString::fromStdString(control.caption));
                 QCOMPARE(button->isChecked(), button->isCheckable() && control.value != 0);
             } else if (auto* frame = qobject_cast<QGroupBox*>(built)) {
                 QCOMPARE(frame->title(), QString::fromStdString(control.caption));
             } else if (auto* box = qobject_cast<QLineEdit*>(built)) {
-                QCOMPARE(box->text(), QString::fromStdString(control.text));
+                QCOMPARE(box->text(), QString::fromStdString(model.text()));
             }
         }
         // Activation disabled the copy button, as the password box is empty.
@@ -175,6 +178,35 @@ class WindowTest : public WindowFixture {
         QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(shell.opened.size(), std::size_t{1});
         QVERIFY(shell.opened[0].find("https://") != std::string::npos);
+    }
+
+    void the_strength_meter_shows_the_password_and_only_links_look_like_links() {
+        auto* meter = dynamic_cast<platform::qt::StrengthMeter*>(window->widget("barStrength"));
+        QVERIFY(meter != nullptr);
+        QCOMPARE(meter->value(), 0);
+        QTest::mouseClick(widget("cmdOlustur"), Qt::LeftButton);
+        // Eight characters from 85: 51 bits.
+        QCOMPARE(meter->value(), 51);
+        QCOMPARE(meter->toolTip(), QString("51 bits — fair"));
+        QCOMPARE(meter->colour(), QColor(0xf5, 0x9e, 0x0b));
+        auto* plain = widget<QLabel>("lblLicence");
+        QVERIFY(!plain->font().underline());
+        QVERIFY(plain->wordWrap());
+        QVERIFY(widget<QLabel>("lblMakerLink")->font().underline());
+    }
+
+    void the_desktop_clipboard_is_cleared_only_while_it_holds_our_password() {
+        QTest::mouseClick(widget("cmdOlustur"), Qt::LeftButton);
+        QTest::mouseClick(widget("cmdKopyala"), Qt::LeftButton);
+        const QString password = widget<QLineEdit>("txtSifre")->text();
+        QCOMPARE(QGuiApplication::clipboard()->text(), password);
+        timer.elapse();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+
+        QTest::mouseClick(widget("cmdKopyala"), Qt::LeftButton);
+        QGuiApplication::clipboard()->setText("copied by the user");
+        timer.elapse();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("copied by the user"));
     }
 
     void the_tray_menu_lists_its_items_in_order() {

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "app/records_file.h"
+#include "platform/random_source.h"
+#include "platform/text_encoding.h"
+
+namespace app {
+
+// Passwords for scripts, drawn by the window's rules.
+struct BatchRequest {
+    std::string length = "8";                // as it would be typed into the length box
+    std::string classes = "ULDO";            // any of U, L, D, O: the ticked classes
+    std::optional<std::string> custom_list;  // the window's "only the characters below"
+    std::uint64_t count = 1;
+    bool allow_repeats = false;
+};
+
+// Draws `count` passwords and prints them to `out`, one a line. Every one not yet on record is
+// recorded first. Without `allow_repeats` a password on record (or printed already) is drawn
+// again, so `count` distinct new passwords come out. The records file stays open, and locked,
+// from the first look at it to the last line added. A refusal is a message on `errors` and exit
+// code 1; 0 otherwise.
+int generate_batch(const BatchRequest& request, RecordsFile& records,
+                   platform::RandomSource& random, const platform::TextEncoding& encoding,
+                   std::ostream& out, std::ostream& errors);
+
+// Reads the secure source in large blocks: one system call for many passwords.
+class BufferedRandom : public platform::RandomSource {
+  public:
+    explicit BufferedRandom(platform::RandomSource& source) : source_(source) {}
+    void fill(std::uint8_t* bytes, std::size_t count) override;
+
+  private:
+    platform::RandomSource& source_;
+    std::uint8_t block_[4096] = {};
+    std::size_t used_ = sizeof block_;
+};
+
+}  // namespace app

@@ -1,0 +1,87 @@
+#include "app/strength.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "app/text.h"
+
+namespace app {
+
+double entropy_bits(std::string_view pool, int length) {
+    std::map<std::string, std::size_t> counts;
+    std::size_t total = 0;
+    for (auto& character : code_points(pool)) {
+        ++counts[std::move(character)];
+        ++total;
+    }
+    double per_character = 0.0;
+    for (const auto& [character, count] : counts) {
+        double p = static_cast<double>(count) / static_cast<double>(total);
+        per_character -= p * std::log2(p);
+    }
+    return per_character * std::max(length, 0);
+}
+
+StrengthLevel strength_level(int whole_bits) {
+    if (whole_bits < 40) {
+        return StrengthLevel::Weak;
+    }
+    if (whole_bits < 75) {
+        return StrengthLevel::Fair;
+    }
+    if (whole_bits < 100) {
+        return StrengthLevel::Strong;
+    }
+    return StrengthLevel::VeryStrong;
+}
+
+std::string_view strength_word(StrengthLevel level) {
+    switch (level) {
+        case StrengthLevel::Weak:
+            return "weak";
+        case StrengthLevel::Fair:
+            return "fair";
+        case StrengthLevel::Strong:
+            return "strong";
+        case StrengthLevel::VeryStrong:
+            break;
+    }
+    return "very strong";
+}
+
+std::uint32_t strength_colour(StrengthLevel level) {
+    switch (level) {
+        case StrengthLevel::Weak:
+            return 0xd32f2f;
+        case StrengthLevel::Fair:
+            return 0xf59e0b;
+        case StrengthLevel::Strong:
+            return 0x7cb342;
+        case StrengthLevel::VeryStrong:
+            break;
+    }
+    return 0x2e7d32;
+}
+
+namespace {
+
+// Rounded down, with a little room for the error of the logarithms: 8 draws from 4 characters
+// are 16 bits, not 15.
+int whole_bits(double bits) {
+    return static_cast<int>(std::floor(bits + 1e-9));
+}
+
+}  // namespace
+
+int meter_value(double bits) {
+    return std::clamp(whole_bits(bits), 1, 100);
+}
+
+std::string strength_tooltip(double bits) {
+    int whole = whole_bits(bits);
+    return std::to_string(whole) + (whole == 1 ? " bit — " : " bits — ") +
+           std::string(strength_word(strength_level(whole)));
+}
+
+}  // namespace app

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+// Bits of entropy of a password of `length` characters drawn independently from `pool`: the
+// Shannon entropy of one draw (a character that occurs k times in a pool of n is drawn with
+// probability k/n) times the length. For a pool without duplicates that is length * log2(n).
+double entropy_bits(std::string_view pool, int length);
+
+// Bands after KeePassXC's generator: below 40 bits weak, below 75 fair, below 100 strong.
+enum class StrengthLevel { Weak, Fair, Strong, VeryStrong };
+
+StrengthLevel strength_level(int whole_bits);
+std::string_view strength_word(StrengthLevel level);
+
+// The meter's colour for a level, as 0xRRGGBB: red, amber, light green, green.
+std::uint32_t strength_colour(StrengthLevel level);
+
+// The strength meter's value: the whole bits, at least 1 and at most 100, so that the level of
+// the value is the level of the password.
+int meter_value(double bits);
+
+// "51 bits — fair"
+std::string strength_tooltip(double bits);
+
+}  // namespace app

@@ -1,0 +1,28 @@
+#include "platform/qt/strength_meter.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "app/strength.h"
+
+namespace platform::qt {
+
+void StrengthMeter::set_value(int value) {
+    value_ = std::clamp(value, 0, 100);
+    update();
+}
+
+QColor StrengthMeter::colour() const {
+    return QColor::fromRgb(app::strength_colour(app::strength_level(value_)));
+}
+
+void StrengthMeter::paintEvent(QPaintEvent*) {
+    if (value_ == 0) {
+        return;
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Midlight));
+    painter.fillRect(QRect(0, 0, width() * value_ / 100, height()), colour());
+}
+
+}  // namespace platform::qt

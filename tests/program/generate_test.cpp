@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include "doubles.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
+#include "program/command_line.h"
+
+namespace {
+
+TEST(Generate, ExitCodesOutputAndMessages) {
+    struct Case {
+        std::vector<const char*> arguments;
+        int exit_code;
+        std::size_t lines;    // printed passwords
+        const char* message;  // the start of what standard error says
+    } cases[] = {
+        {{"--generate"}, 0, 1, ""},
+        {{"--generate", "-n", "5", "--length", "50"}, 0, 5, ""},
+        {{"--generate", "--classes", "D", "--length=3", "--allow-repeats"}, 0, 1, ""},
+        {{"--generate", "--chars", "   "}, 1, 0, "Please select chars to generate password!"},
+        {{"--generate", "--classes", ""}, 1, 0, "Please select chars to generate password!"},
+        {{"--generate", "--length", "0"}, 1, 0, "Password must be at least 1 char!"},
+        {{"--generate", "--length", "x"}, 1, 0, "Password must be at least 1 char!"},
+        {{"--generate", "--length", "51"}, 1, 0, "Password can be max. 50 chars!"},
+        {{"--generate", "--chars", "ab", "--length", "1", "-n", "3"}, 1, 0, "Only 2 more"},
+        {{"--generate", "--classes", "UX"}, 2, 0, "keymint: --classes does not take 'UX'"},
+        {{"--generate", "-n", "-1"}, 2, 0, "keymint: -n does not take '-1'"},
+        {{"--generate", "--length"}, 2, 0, "keymint: --length needs a value"},
+        {{"--generate", "--colour"}, 2, 0, "keymint: unknown option '--colour'"},
+        {{"--length", "12"}, 2, 0, "keymint: --length goes with --generate"},
+    };
+    for (const auto& c : cases) {
+        doubles::TempFolder folder;
+        doubles::FakeProgramInfo program(folder.path());
+        platform::posix::PosixFileSystem files;
+        platform::posix::PosixRandomSource random;
+        platform::posix::Utf8Encoding encoding;
+        std::vector<const char*> argv{"keymint"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        std::ostringstream out, errors;
+        auto generate = [&](const app::BatchRequest& request) {
+            return program::generate_passwords(request, program, files, random, encoding, out,
+                                               errors);
+        };
+        auto exit_code = program::answer_without_window(static_cast<int>(argv.size()), argv.data(),
+                                                        out, errors, generate);
+        std::string described = c.arguments.size() > 1 ? c.arguments[1] : "";
+        ASSERT_TRUE(exit_code.has_value()) << described;
+        EXPECT_EQ(*exit_code, c.exit_code) << described;
+        const std::string printed = out.str();
+        EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), static_cast<long>(c.lines))
+            << described;
+        EXPECT_EQ(errors.str().rfind(c.message, 0), 0u) << errors.str();
+    }
+}
+
+}  // namespace
