@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/posix/command_line.h"
+#include "platform/posix/exec_quoting.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/posix/xdg_autostart.h"
 #include "registry/autostart.h"
