@@ -1,5 +1,7 @@
 #include "app/frm_main.h"
 
+#include <optional>
+
 #include "ini/ini_read.h"
 
 namespace app {
@@ -28,13 +30,15 @@ void frmMain::Dil() {
     };
     const std::string language_folder = services_.program.path_of("Language");
     const std::string path = language_folder + services_.program.separator() + "lang.ini";
+    std::optional<ini::IniText> language;
+    try {
+        language.emplace(ini::IniText::load(objFSO, path));
+    } catch (const platform::FileError&) {
+        // Without a readable language file the built-in captions stay.
+        return;
+    }
     for (const auto& [key, control] : captions) {
-        try {
-            control->set_caption(ini::ReadIni(objFSO, path, "Default", key));
-        } catch (const platform::FileError&) {
-            // Without a readable language file the built-in captions stay.
-            return;
-        }
+        control->set_caption(language->value("Default", key));
     }
 }
 

@@ -72,6 +72,34 @@ std::string unescape_value(std::string_view text) {
     return out;
 }
 
+bool valid_utf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80                    ? 1
+                             : lead >= 0xC2 && lead <= 0xDF ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+        if (length == 0 || i + length > text.size()) {
+            return false;
+        }
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 ParsedEntry parse_entry(std::string_view contents) {
     ParsedEntry entry;
     bool in_main_group = false;
@@ -96,7 +124,7 @@ ParsedEntry parse_entry(std::string_view contents) {
         std::string_view key = trim(line.substr(0, equals));
         std::string_view value = trim(line.substr(equals + 1));
         if (key == "Exec") {
-            entry.exec = unescape_value(value);
+            entry.exec = std::string(value);  // un-escaped once, with its quoting
         } else if (key == "Hidden") {
             entry.hidden = entry.hidden || value == "true";
         } else if (key == "X-GNOME-Autostart-enabled") {

@@ -17,9 +17,12 @@ inline constexpr std::string_view kTypeKey = "X-Keymint-Value-Type";
 std::string escape_value(std::string_view text);
 std::string unescape_value(std::string_view text);
 
+// Desktop entries hold UTF-8 text only.
+bool valid_utf8(std::string_view text);
+
 // What the program reads from a desktop entry: the keys of its first group.
 struct ParsedEntry {
-    std::optional<std::string> exec;
+    std::optional<std::string> exec;  // as it stands in the file, escapes and all
     bool hidden = false;
     std::uint32_t type = reg::kSz;
 };

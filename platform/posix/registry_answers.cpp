@@ -138,6 +138,8 @@ std::string describe_result(reg::Result result) {
             return "The settings database could not be read or written.";
         case reg::kKeyDeleted:
             return "The key has been deleted.";
+        case reg::kNoUnicodeTranslation:
+            return "The text is not valid UTF-8.";
         default:
             return "Error " + std::to_string(result) + ".";
     }

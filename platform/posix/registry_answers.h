@@ -22,7 +22,9 @@ inline reg::Result copy_name(std::string_view found, char* name, std::uint32_t c
     if (found.size() >= capacity) {
         return reg::kMoreData;
     }
-    std::memcpy(name, found.data(), found.size());
+    if (!found.empty()) {
+        std::memcpy(name, found.data(), found.size());
+    }
     name[found.size()] = '\0';
     return reg::kSuccess;
 }

@@ -302,7 +302,8 @@ std::uint32_t RunKeyRegistry::expand_environment_strings(std::string_view source
 }
 
 std::string RunKeyRegistry::describe(reg::Result result) {
-    return store_->describe(result);
+    std::string autostart_failure = autostart_.last_failure(result);
+    return autostart_failure.empty() ? store_->describe(result) : autostart_failure;
 }
 
 std::unique_ptr<Registry> make_user_registry(const std::string& config_home) {

@@ -9,10 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
+#include "platform/command_line.h"
 #include "platform/posix/atomic_replacement.h"
-#include "platform/posix/command_line.h"
 #include "platform/posix/desktop_entry.h"
 #include "platform/posix/exec_quoting.h"
 #include "platform/posix/file_io.h"
@@ -30,29 +31,23 @@ bool valid_entry_name(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
-std::optional<std::string> read_small_file(const std::string& path, reg::Result* result) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *result = from_errno(errno);
-        return std::nullopt;
-    }
+std::string read_small_file(const std::string& path) {
+    Descriptor fd = open_regular("Could not open", path, O_RDONLY);
     std::string contents;
     char buffer[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0 && contents.size() <= kMaxEntryFileSize) {
+    while (contents.size() <= kMaxEntryFileSize) {
+        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            fail("Could not read", path, errno);
+        }
+        if (got == 0) {
+            break;
+        }
         contents.append(buffer, static_cast<std::size_t>(got));
     }
-    int error = errno;
-    ::close(fd);
-    if (got < 0) {
-        *result = from_errno(error);
-        return std::nullopt;
-    }
-    if (contents.size() > kMaxEntryFileSize) {
-        *result = reg::kFileNotFound;
-        return std::nullopt;
-    }
-    *result = reg::kSuccess;
     return contents;
 }
 
@@ -76,6 +71,16 @@ std::string xdg_config_home() {
 }
 
 XdgAutostartFolder::XdgAutostartFolder(std::string folder) : folder_(std::move(folder)) {}
+
+reg::Result XdgAutostartFolder::failed(reg::Result result, std::string reason) const {
+    last_failure_ = std::move(reason);
+    last_failure_code_ = result;
+    return result;
+}
+
+std::string XdgAutostartFolder::last_failure(reg::Result result) const {
+    return result == last_failure_code_ ? last_failure_ : "";
+}
 
 std::optional<std::string> XdgAutostartFolder::file_of(std::string_view name) const {
     if (!valid_entry_name(name)) {
@@ -112,12 +117,16 @@ reg::Result XdgAutostartFolder::read(std::string_view name, Entry* entry) const 
     if (!path) {
         return reg::kFileNotFound;
     }
-    reg::Result result = reg::kSuccess;
-    std::optional<std::string> contents = read_small_file(*path, &result);
-    if (!contents) {
-        return result;
+    std::string contents;
+    try {
+        contents = read_small_file(*path);
+    } catch (const SystemFileError& error) {
+        return failed(from_errno(error.error()), error.what());
     }
-    ParsedEntry parsed = parse_entry(*contents);
+    if (contents.size() > kMaxEntryFileSize) {
+        return reg::kFileNotFound;
+    }
+    ParsedEntry parsed = parse_entry(contents);
     if (parsed.hidden || !parsed.exec) {
         return reg::kFileNotFound;
     }
@@ -134,18 +143,30 @@ reg::Result XdgAutostartFolder::write(std::string_view name, const Entry& entry)
     if (!valid_entry_name(name)) {
         return reg::kInvalidName;
     }
+    last_failure_.clear();
+    if (!valid_utf8(name) || !valid_utf8(entry.command_line)) {
+        return failed(reg::kNoUnicodeTranslation,
+                      "The command \"" + entry.command_line +
+                          "\" is not UTF-8 text, which a desktop entry cannot hold.");
+    }
     std::vector<std::string> arguments = split_command_line(entry.command_line);
     if (arguments.empty()) {
         return reg::kInvalidData;
     }
-    std::string contents = "[Desktop Entry]\nType=Application\nName=" + escape_value(name) +
-                           "\nExec=" + exec_from_arguments(arguments) + "\n";
+    std::string exec = exec_from_arguments(arguments);
+    // An entry that would start anything other than these arguments is never written.
+    if (arguments_from_exec(exec) != arguments) {
+        return reg::kInvalidData;
+    }
+    std::string contents =
+        "[Desktop Entry]\nType=Application\nName=" + escape_value(name) + "\nExec=" + exec + "\n";
     if (entry.type == reg::kExpandSz) {
         contents += std::string(kTypeKey) + "=REG_EXPAND_SZ\n";
     }
 
     if (int error = make_folders(folder_, 0700); error != 0) {
-        return from_errno(error);
+        return failed(from_errno(error), "Could not create the folder \"" + folder_ +
+                                             "\": " + std::strerror(error) + ".");
     }
     std::string target =
         file_of(name).value_or(folder_ + "/" + std::string(name) + std::string(kSuffix));
@@ -154,12 +175,13 @@ reg::Result XdgAutostartFolder::write(std::string_view name, const Entry& entry)
         replacement.write(contents);
         replacement.commit();
     } catch (const SystemFileError& error) {
-        return from_errno(error.error());
+        return failed(from_errno(error.error()), error.what());
     }
     return reg::kSuccess;
 }
 
 reg::Result XdgAutostartFolder::remove(std::string_view name) const {
+    last_failure_.clear();
     Entry entry;
     if (reg::Result found = read(name, &entry); found != reg::kSuccess) {
         return found;
@@ -168,7 +190,11 @@ reg::Result XdgAutostartFolder::remove(std::string_view name) const {
     if (!path) {
         return reg::kFileNotFound;
     }
-    return ::unlink(path->c_str()) == 0 ? reg::kSuccess : from_errno(errno);
+    if (::unlink(path->c_str()) != 0) {
+        return failed(from_errno(errno),
+                      "Could not remove \"" + *path + "\": " + std::strerror(errno) + ".");
+    }
+    return reg::kSuccess;
 }
 
 std::vector<std::string> XdgAutostartFolder::names() const {

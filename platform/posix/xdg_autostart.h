@@ -35,11 +35,17 @@ class XdgAutostartFolder {
     reg::Result remove(std::string_view name) const;
     // The names of the visible entries, sorted.
     std::vector<std::string> names() const;
+    // Why the last write or removal failed with `result`, as a sentence naming the file or
+    // folder; empty when it did not fail that way.
+    std::string last_failure(reg::Result result) const;
 
   private:
     std::optional<std::string> file_of(std::string_view name) const;
+    reg::Result failed(reg::Result result, std::string reason) const;
 
     std::string folder_;
+    mutable std::string last_failure_;
+    mutable reg::Result last_failure_code_ = reg::kSuccess;
 };
 
 // The registry of the user running the program: the database in `config_home`/keymint and the

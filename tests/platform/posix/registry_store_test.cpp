@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/posix/command_line.h"
+#include "platform/command_line.h"
 #include "platform/posix/exec_quoting.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/posix/xdg_autostart.h"
@@ -101,8 +101,8 @@ TEST_F(PosixStoreTest, TheExecLineIsQuotedAndEscapedForTheDesktop) {
 TEST_F(PosixStoreTest, ExecLinesAndCommandLinesConvertBothWays) {
     using platform::posix::arguments_from_exec;
     using platform::posix::exec_from_arguments;
-    using platform::posix::join_command_line;
-    using platform::posix::split_command_line;
+    using platform::join_command_line;
+    using platform::split_command_line;
     const std::vector<std::vector<std::string>> argument_lists = {
         {"/usr/bin/keymint"},
         {"/opt/My Tools/keymint", "--flag", ""},

@@ -1,8 +1,17 @@
-#include "platform/posix/command_line.h"
+#pragma once
 
-namespace platform::posix {
+// Windows command lines, in plain C++: the Run key holds one, and the Linux autostart layer turns
+// it into a desktop entry's Exec line and back.
 
-std::vector<std::string> split_command_line(std::string_view line) {
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// A command line split into its arguments (quotation marks and backslashes as
+// CommandLineToArgvW reads them), and back: splitting what joining gave returns the arguments.
+inline std::vector<std::string> split_command_line(std::string_view line) {
     std::vector<std::string> arguments;
     std::size_t i = 0;
     const std::size_t n = line.size();
@@ -53,7 +62,7 @@ std::vector<std::string> split_command_line(std::string_view line) {
     return arguments;
 }
 
-std::string join_command_line(const std::vector<std::string>& arguments) {
+inline std::string join_command_line(const std::vector<std::string>& arguments) {
     std::string line;
     for (const std::string& argument : arguments) {
         if (!line.empty()) {
@@ -80,4 +89,4 @@ std::string join_command_line(const std::vector<std::string>& arguments) {
     return line;
 }
 
-}  // namespace platform::posix
+}  // namespace platform
