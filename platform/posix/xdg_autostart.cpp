@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,16 +57,7 @@ std::string xdg_config_home() {
     if (config != nullptr && config[0] == '/') {
         return config;
     }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    std::string folder = home;
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder + ".config";
+    return home_folder() + "/.config";
 }
 
 XdgAutostartFolder::XdgAutostartFolder(std::string folder) : folder_(std::move(folder)) {}
