@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz format clean
+.PHONY: build test run bench fuzz sanitize format clean
 
 build:
 	cmake --preset default >/dev/null
@@ -14,6 +14,12 @@ run: build
 bench: build
 	./bench/run.sh
 
+# Every test under AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize.
+sanitize:
+	cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize
+	ctest --preset sanitize
+
 # FUZZ_SECONDS per target (default 300).
 fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
@@ -23,4 +29,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine
+	rm -rf build build-fuzz build-wine build-sanitize

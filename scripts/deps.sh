@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libsqlite3-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
+  util-linux
 )
 if [ "${1:-}" = "--wine" ]; then
   packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64)

@@ -115,7 +115,7 @@ std::string describe_result(reg::Result result) {
         case reg::kWriteProtect:
             return "The media is write protected.";
         case reg::kLockViolation:
-            return "The settings database is locked by another process.";
+            return "The settings database is in use by another program; try again in a moment.";
         case reg::kInvalidParameter:
             return "The parameter is incorrect.";
         case reg::kDiskFull:

@@ -20,7 +20,8 @@ namespace platform::posix {
 class SqliteRegistry : public Registry {
   public:
     // `database` is a file path (its folder is created, owner-only) or an SQLite "file:" URI.
-    explicit SqliteRegistry(std::string database, int busy_timeout_ms = 5000);
+    // A lock held longer than `busy_timeout_ms` fails the call: the window must not freeze.
+    explicit SqliteRegistry(std::string database, int busy_timeout_ms = 250);
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry&) = delete;
     SqliteRegistry& operator=(const SqliteRegistry&) = delete;

@@ -193,7 +193,12 @@ std::uint32_t SqliteRegistry::expand_environment_strings(std::string_view source
 }
 
 std::string SqliteRegistry::describe(reg::Result result) {
-    return describe_result(result);
+    std::string text = describe_result(result);
+    constexpr std::string_view kSubject = "The settings database";
+    if (text.starts_with(kSubject)) {
+        text.insert(kSubject.size(), " \"" + database_ + "\"");
+    }
+    return text;
 }
 
 }  // namespace platform::posix

@@ -316,6 +316,7 @@ TEST_F(PosixStoreTest, ALockedDatabaseFailsWritesWithoutHangingAndRecovers) {
         ADD_FAILURE() << "a write went through a held lock";
     } catch (const registry::RegistryError& error) {
         EXPECT_EQ(error.cause(), reg::kLockViolation);
+        EXPECT_NE(store.describe(error.cause()).find(database().string()), std::string::npos);
     }
     object.Default(std::string("?"));
     registry::Variant during = object.Value();
