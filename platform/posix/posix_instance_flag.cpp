@@ -36,8 +36,8 @@ PosixInstanceFlag::PosixInstanceFlag(const std::string& executable,
     // someone else made must not decide whether this program starts.
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     struct stat info {};
-    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
-                     info.st_uid != ::geteuid())) {
+    if (fd_ >= 0 &&
+        (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())) {
         ::close(fd_);
         fd_ = -1;
     }
