@@ -27,9 +27,7 @@ void Control::set_text(const std::string& text) {
     selection_start_ = 0;
     selection_length_ = 0;
     notify(Property::Text);
-    if (on_change) {
-        on_change();
-    }
+    Change.raise();
 }
 
 void Control::set_value(int value) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/event.h"
 #include "app/list_items.h"
 
 namespace app {
@@ -116,7 +116,18 @@ class Control {
     // The selected item's text, or the empty text when none is selected.
     std::string list_text() const;
 
-    std::function<void()> on_change;
+    // ---- Events ----
+    // A button, label or menu item was clicked; a check box or option button was set by the
+    // user (after its value changed); a list box item was chosen.
+    Event<> Click;
+    // The text changed, whoever changed it.
+    Event<> Change;
+    // A character typed into a text box; a handler may set the code to 0 to discard it.
+    Event<int&> KeyPress;
+    // An arrow of an up-down control: +1 up, -1 down.
+    Event<int> Spin;
+    // The tab control shows another tab; the argument is the tab shown before.
+    Event<int> TabClick;
 
     void set_observer(ControlObserver* observer) { observer_ = observer; }
 

@@ -2,7 +2,6 @@
 
 #include "app/generator.h"
 #include "app/messages.h"
-#include "app/text.h"
 
 namespace app {
 
@@ -10,11 +9,6 @@ namespace {
 
 // What the length box falls back to after a length above the maximum.
 constexpr const char* kLengthAfterTooLong = "6";
-
-constexpr const char* kUpperClass = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-constexpr const char* kLowerClass = "abcdefghijklmnopqrstuvwxyz";
-constexpr const char* kNumberClass = "0123456789";
-constexpr const char* kOtherClass = "!^+%&()=?_£#${[]}\\|*@€~";
 
 }  // namespace
 
@@ -34,26 +28,18 @@ void frmMain::Olustur() {
         return;
     }
 
-    if (blnTumKarakterler.value() != 0) {
-        strUpper = kUpperClass;
-        strLower = kLowerClass;
-        strNumber = kNumberClass;
-        strOzel = kOtherClass;
-        if (blnUpper.value() == 1) {
-            strKarakterler += strUpper;
-        }
-        if (blnLower.value() == 1) {
-            strKarakterler += strLower;
-        }
-        if (blnNumber.value() == 1) {
-            strKarakterler += strNumber;
-        }
-        if (blnOzel.value() == 1) {
-            strKarakterler += strOzel;
-        }
-    } else if (blnOzelKarakterler.value() != 0) {
+    PoolOptions options;
+    options.from_classes = blnTumKarakterler.value() != 0;
+    options.upper = blnUpper.value() == 1;
+    options.lower = blnLower.value() == 1;
+    options.number = blnNumber.value() == 1;
+    options.other = blnOzel.value() == 1;
+    if (!options.from_classes && blnOzelKarakterler.value() != 0) {
+        // The box shows the list as it is used.
         arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text()));
-        strKarakterler = arrOzelKarakterler.text();
+    }
+    if (options.from_classes || blnOzelKarakterler.value() != 0) {
+        strKarakterler = character_pool(options, arrOzelKarakterler.text());
     }
 
     if (strKarakterler.empty()) {
@@ -84,11 +70,7 @@ void frmMain::Olustur() {
 }
 
 void frmMain::SifreOlustur(int length) {
-    std::vector<std::string> pool = code_points(strKarakterler);
-    for (int i = 0; i < length; ++i) {
-        intSira = uniform_index(services_.random, pool.size()) + 1;
-        strYeniSifre += pool[intSira - 1];
-    }
+    strYeniSifre = draw_password(strKarakterler, length, services_.random);
 }
 
 bool frmMain::SifreKontrol(const std::string& strSifre) {

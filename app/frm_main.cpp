@@ -1,7 +1,6 @@
 #include "app/frm_main.h"
 
 #include <stdexcept>
-#include <unordered_map>
 
 #include "app/inventory.h"
 #include "app/messages.h"
@@ -22,45 +21,9 @@ std::deque<Control> build_controls() {
 frmMain::frmMain(Services services)
     : services_(services),
       controls_(build_controls()),
-      Image1(control("Image1")),
-      SSTab1(control("SSTab1")),
-      cmdGizle(control("cmdGizle")),
-      cmKapat(control("cmKapat")),
-      Label2(control("Label2")),
-      Label1(control("Label1")),
-      Frame1(control("Frame1")),
-      Picture1(control("Picture1")),
-      blnTumKarakterler(control("blnTumKarakterler")),
-      blnUpper(control("blnUpper")),
-      blnLower(control("blnLower")),
-      blnNumber(control("blnNumber")),
-      blnOzel(control("blnOzel")),
-      Picture2(control("Picture2")),
-      blnOzelKarakterler(control("blnOzelKarakterler")),
-      arrOzelKarakterler(control("arrOzelKarakterler")),
-      Frame2(control("Frame2")),
-      intUzunluk(control("intUzunluk")),
-      Picture3(control("Picture3")),
-      UpDown1(control("UpDown1")),
-      cmdOlustur(control("cmdOlustur")),
-      txtSifre(control("txtSifre")),
-      cmdKopyala(control("cmdKopyala")),
-      Frame3(control("Frame3")),
-      lstSifreler(control("lstSifreler")),
-      optSecililer(control("optSecililer")),
-      optAll(control("optAll")),
-      cmdSifreSil(control("cmdSifreSil")),
-      Frame4(control("Frame4")),
-      blnOncekilerOlmasin(control("blnOncekilerOlmasin")),
-      chkAutoStart(control("chkAutoStart")),
-      systrayshow(control("systrayshow")),
-      systrayhide(control("systrayhide")),
-      systrayolustur(control("systrayolustur")),
-      systrayexit(control("systrayexit")),
       objFSO(services.files),
       objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))) {
-    txtSifre.on_change = [this] { txtSifre_Change(); };
-    arrOzelKarakterler.on_change = [this] { arrOzelKarakterler_Change(); };
+    bind_events();
     Form_Initialize();
 }
 
@@ -106,44 +69,46 @@ void frmMain::report(const std::exception& error, const std::string& context) {
                             platform::MessageIcon::Critical);
 }
 
+template <class... Args>
+void frmMain::bind(Event<Args...>& event, void (frmMain::*handler)(Args...)) {
+    event.bind([this, handler](Args... args) { guarded([&] { (this->*handler)(args...); }); });
+}
+
+void frmMain::bind_events() {
+    bind(cmdOlustur.Click, &frmMain::cmdOlustur_Click);
+    bind(blnUpper.Click, &frmMain::blnUpper_Click);
+    bind(blnLower.Click, &frmMain::blnLower_Click);
+    bind(blnNumber.Click, &frmMain::blnNumber_Click);
+    bind(blnOzel.Click, &frmMain::blnOzel_Click);
+    bind(blnTumKarakterler.Click, &frmMain::blnTumKarakterler_Click);
+    bind(blnOzelKarakterler.Click, &frmMain::blnOzelKarakterler_Click);
+    bind(arrOzelKarakterler.Change, &frmMain::arrOzelKarakterler_Change);
+    bind(arrOzelKarakterler.KeyPress, &frmMain::arrOzelKarakterler_KeyPress);
+    bind(intUzunluk.KeyPress, &frmMain::intUzunluk_KeyPress);
+    bind(UpDown1.Spin, &frmMain::UpDown1_Change);
+    bind(txtSifre.Change, &frmMain::txtSifre_Change);
+    bind(txtSifre.KeyPress, &frmMain::txtSifre_KeyPress);
+    bind(cmdKopyala.Click, &frmMain::cmdKopyala_Click);
+    bind(SSTab1.TabClick, &frmMain::SSTab1_Click);
+    bind(lstSifreler.Click, &frmMain::lstSifreler_Click);
+    bind(cmdSifreSil.Click, &frmMain::cmdSifreSil_Click);
+    bind(chkAutoStart.Click, &frmMain::chkAutoStart_Click);
+    bind(cmdGizle.Click, &frmMain::cmdGizle_Click);
+    bind(cmKapat.Click, &frmMain::cmKapat_Click);
+    bind(Label1.Click, &frmMain::Label1_Click);
+    bind(Label2.Click, &frmMain::Label2_Click);
+    bind(systrayshow.Click, &frmMain::systrayshow_Click);
+    bind(systrayhide.Click, &frmMain::systrayhide_Click);
+    bind(systrayolustur.Click, &frmMain::systrayolustur_Click);
+    bind(systrayexit.Click, &frmMain::systrayexit_Click);
+}
+
 void frmMain::raise_click(Control& control) {
-    static const std::unordered_map<std::string_view, void (frmMain::*)()> handlers = {
-        {"cmdOlustur", &frmMain::cmdOlustur_Click},
-        {"blnUpper", &frmMain::blnUpper_Click},
-        {"blnLower", &frmMain::blnLower_Click},
-        {"blnNumber", &frmMain::blnNumber_Click},
-        {"blnOzel", &frmMain::blnOzel_Click},
-        {"blnTumKarakterler", &frmMain::blnTumKarakterler_Click},
-        {"blnOzelKarakterler", &frmMain::blnOzelKarakterler_Click},
-        {"chkAutoStart", &frmMain::chkAutoStart_Click},
-        {"cmdKopyala", &frmMain::cmdKopyala_Click},
-        {"lstSifreler", &frmMain::lstSifreler_Click},
-        {"cmdSifreSil", &frmMain::cmdSifreSil_Click},
-        {"cmdGizle", &frmMain::cmdGizle_Click},
-        {"cmKapat", &frmMain::cmKapat_Click},
-        {"Label1", &frmMain::Label1_Click},
-        {"Label2", &frmMain::Label2_Click},
-        {"systrayshow", &frmMain::systrayshow_Click},
-        {"systrayhide", &frmMain::systrayhide_Click},
-        {"systrayolustur", &frmMain::systrayolustur_Click},
-        {"systrayexit", &frmMain::systrayexit_Click},
-    };
-    auto handler = handlers.find(control.name());
-    if (handler != handlers.end()) {
-        guarded([&] { (this->*handler->second)(); });
-    }
+    control.Click.raise();
 }
 
 void frmMain::raise_key_press(Control& control, int& key_ascii) {
-    static const std::unordered_map<std::string_view, void (frmMain::*)(int&)> handlers = {
-        {"arrOzelKarakterler", &frmMain::arrOzelKarakterler_KeyPress},
-        {"intUzunluk", &frmMain::intUzunluk_KeyPress},
-        {"txtSifre", &frmMain::txtSifre_KeyPress},
-    };
-    auto handler = handlers.find(control.name());
-    if (handler != handlers.end()) {
-        guarded([&] { (this->*handler->second)(key_ascii); });
-    }
+    control.KeyPress.raise(key_ascii);
 }
 
 void frmMain::raise_text_edit(Control& control, const std::string& text) {
@@ -195,13 +160,11 @@ void frmMain::raise_unload() {
 void frmMain::raise_tab_change(int tab) {
     int previous = SSTab1.value();
     SSTab1.set_value(tab);
-    guarded([&] { SSTab1_Click(previous); });
+    SSTab1.TabClick.raise(previous);
 }
 
 void frmMain::raise_spin(Control& control, int step) {
-    if (&control == &UpDown1) {
-        guarded([&] { UpDown1_Change(step); });
-    }
+    control.Spin.raise(step);
 }
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "app/event.h"
 #include "app/records_file.h"
 #include "app/services.h"
 
@@ -62,6 +63,17 @@ class frmMain {
     // An arrow of an up-down control: +1 up, -1 down.
     void raise_spin(Control& control, int step);
 
+    // ---- Used by the tests and the artwork tool ----
+    void ListeDoldur();
+    void IniKaydet();
+    std::int32_t AutoRun();
+
+  private:
+    // Every handler is bound to its event here, once.
+    void bind_events();
+    template <class... Args>
+    void bind(Event<Args...>& event, void (frmMain::*handler)(Args...));
+
     // ---- Start-up ----
     void Form_Initialize();
     void Form_Load();
@@ -110,21 +122,17 @@ class frmMain {
     void PanoyaKopyala(Control& box);
 
     // ---- Settings file ----
-    void IniKaydet();
     std::string IniKontrol(const Control& box) const;
 
     // ---- Start with the system ----
-    std::int32_t AutoRun();
     void AutoRun(std::int32_t eType);
     void chkAutoStart_Click();
 
     // ---- Records tab ----
-    void ListeDoldur();
     void SSTab1_Click(int PreviousTab);
     void lstSifreler_Click();
     void cmdSifreSil_Click();
 
-  private:
     void guarded(const std::function<void()>& handler);
     // Chooses an option button and clears the others in its container.
     void select_option(Control& option);
@@ -143,63 +151,60 @@ class frmMain {
 
   public:
     // Controls placed on the window
-    Control& Image1;
-    Control& SSTab1;
-    Control& cmdGizle;
-    Control& cmKapat;
-    Control& Label2;
-    Control& Label1;
+    Control& Image1 = control("Image1");
+    Control& SSTab1 = control("SSTab1");
+    Control& cmdGizle = control("cmdGizle");
+    Control& cmKapat = control("cmKapat");
+    Control& Label2 = control("Label2");
+    Control& Label1 = control("Label1");
     // Tab "Generate"
-    Control& Frame1;
-    Control& Picture1;
-    Control& blnTumKarakterler;
-    Control& blnUpper;
-    Control& blnLower;
-    Control& blnNumber;
-    Control& blnOzel;
-    Control& Picture2;
-    Control& blnOzelKarakterler;
-    Control& arrOzelKarakterler;
-    Control& Frame2;
-    Control& intUzunluk;
-    Control& Picture3;
-    Control& UpDown1;
-    Control& cmdOlustur;
-    Control& txtSifre;
-    Control& cmdKopyala;
+    Control& Frame1 = control("Frame1");
+    Control& Picture1 = control("Picture1");
+    Control& blnTumKarakterler = control("blnTumKarakterler");
+    Control& blnUpper = control("blnUpper");
+    Control& blnLower = control("blnLower");
+    Control& blnNumber = control("blnNumber");
+    Control& blnOzel = control("blnOzel");
+    Control& Picture2 = control("Picture2");
+    Control& blnOzelKarakterler = control("blnOzelKarakterler");
+    Control& arrOzelKarakterler = control("arrOzelKarakterler");
+    Control& Frame2 = control("Frame2");
+    Control& intUzunluk = control("intUzunluk");
+    Control& Picture3 = control("Picture3");
+    Control& UpDown1 = control("UpDown1");
+    Control& cmdOlustur = control("cmdOlustur");
+    Control& txtSifre = control("txtSifre");
+    Control& cmdKopyala = control("cmdKopyala");
     // Tab "Records"
-    Control& Frame3;
-    Control& lstSifreler;
-    Control& optSecililer;
-    Control& optAll;
-    Control& cmdSifreSil;
+    Control& Frame3 = control("Frame3");
+    Control& lstSifreler = control("lstSifreler");
+    Control& optSecililer = control("optSecililer");
+    Control& optAll = control("optAll");
+    Control& cmdSifreSil = control("cmdSifreSil");
     // Tab "Options"
-    Control& Frame4;
-    Control& blnOncekilerOlmasin;
-    Control& chkAutoStart;
+    Control& Frame4 = control("Frame4");
+    Control& blnOncekilerOlmasin = control("blnOncekilerOlmasin");
+    Control& chkAutoStart = control("chkAutoStart");
     // Tray menu
-    Control& systrayshow;
-    Control& systrayhide;
-    Control& systrayolustur;
-    Control& systrayexit;
+    Control& systrayshow = control("systrayshow");
+    Control& systrayhide = control("systrayhide");
+    Control& systrayolustur = control("systrayolustur");
+    Control& systrayexit = control("systrayexit");
 
     // Records file
     platform::FileSystem& objFSO;
     RecordsFile objSifreler;
 
+    // The last password drawn, and the Run entry's data of the last autostart change.
+    std::string strYeniSifre;
     std::string strAutoRunPath;
 
+  private:
     // Tray icon
     platform::NotifyIconData TrayIcon;
 
-    // Generator state
-    std::string strUpper;
-    std::string strLower;
-    std::string strNumber;
-    std::string strOzel;
+    // Generator state: the pool of the last draw and whether its password was on record.
     std::string strKarakterler;
-    std::string strYeniSifre;
-    std::size_t intSira = 0;
     bool blnBulundu = false;
 };
 

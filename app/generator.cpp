@@ -4,7 +4,18 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/text.h"
+
 namespace app {
+
+namespace {
+
+constexpr std::string_view kUpperClass = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr std::string_view kLowerClass = "abcdefghijklmnopqrstuvwxyz";
+constexpr std::string_view kNumberClass = "0123456789";
+constexpr std::string_view kOtherClass = "!^+%&()=?_£#${[]}\\|*@€~";
+
+}  // namespace
 
 std::size_t uniform_index(platform::RandomSource& random, std::size_t count) {
     using Word = std::uint64_t;
@@ -70,6 +81,31 @@ std::string custom_pool(std::string_view text) {
         }
     }
     return kept;
+}
+
+std::string character_pool(const PoolOptions& options, std::string_view custom_list) {
+    if (!options.from_classes) {
+        return custom_pool(custom_list);
+    }
+    std::string pool;
+    for (auto [ticked, characters] : {std::pair{options.upper, kUpperClass},
+                                      {options.lower, kLowerClass},
+                                      {options.number, kNumberClass},
+                                      {options.other, kOtherClass}}) {
+        if (ticked) {
+            pool += characters;
+        }
+    }
+    return pool;
+}
+
+std::string draw_password(std::string_view pool, int length, platform::RandomSource& random) {
+    std::vector<std::string> characters = code_points(pool);
+    std::string password;
+    for (int i = 0; i < length; ++i) {
+        password += characters[uniform_index(random, characters.size())];
+    }
+    return password;
 }
 
 }  // namespace app

@@ -29,6 +29,23 @@ LengthCheck check_length(std::string_view text);
 // kept within 1 to 50.
 int spin_length(std::string_view text, int step);
 
+// How the pool is formed: from the ticked classes, or from the user's own list.
+struct PoolOptions {
+    bool from_classes = true;  // false: the custom list
+    bool upper = true;
+    bool lower = true;
+    bool number = true;
+    bool other = true;
+};
+
+// The characters a password is drawn from, in order; duplicates of a custom list keep their
+// weight. Empty when the options give no character.
+std::string character_pool(const PoolOptions& options, std::string_view custom_list);
+
+// A password of `length` characters (code points), each drawn uniformly from `pool`, which must
+// not be empty.
+std::string draw_password(std::string_view pool, int length, platform::RandomSource& random);
+
 // The custom list as the generator uses it: spaces removed, and the control characters that
 // could never be part of a password line (CR and LF above all) with them.
 std::string custom_pool(std::string_view text);

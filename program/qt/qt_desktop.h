@@ -12,8 +12,7 @@ namespace program::qt {
 class QtDesktop {
   public:
     // Runs the program's start-up over these services and the given outside ones.
-    std::unique_ptr<app::frmMain> start(platform::ProgramInfo& program,
-                                        platform::FileSystem& files,
+    std::unique_ptr<app::frmMain> start(platform::ProgramInfo& program, platform::FileSystem& files,
                                         platform::RandomSource& random,
                                         platform::InstanceFlag& instance,
                                         platform::Registry& registry);

@@ -101,4 +101,30 @@ TEST(CustomPool, DropsSpacesAndLineBreaksButKeepsEveryOtherCharacter) {
     EXPECT_EQ(app::custom_pool("   "), "");
 }
 
+TEST(CharacterPool, JoinsTheTickedClassesInOrderOrUsesTheCleanedList) {
+    const std::string upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ", lower = "abcdefghijklmnopqrstuvwxyz",
+                      digits = "0123456789", other = "!^+%&()=?_£#${[]}\\|*@€~";
+    struct Case {
+        app::PoolOptions options;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{true, true, true, true, true}, upper + lower + digits + other},
+        {{true, false, true, false, true}, lower + other},
+        {{true, false, false, true, false}, digits},
+        {{true, false, false, false, false}, ""},
+        {{false, true, true, true, true}, "aa€b"},  // the classes do not matter for a list
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(app::character_pool(c.options, " a a\t€b "), c.expected);
+    }
+}
+
+TEST(DrawPassword, DrawsWholeCodePointsByWeight) {
+    doubles::ScriptedRandom random;
+    random.words = {0, 1, 2, 3, 1};
+    EXPECT_EQ(app::draw_password("a€€😀", 5, random), "a€€😀€");
+    EXPECT_EQ(app::draw_password("xyz", 0, random), "");
+}
+
 }  // namespace
