@@ -21,7 +21,7 @@ class SqliteRegistry : public Registry {
   public:
     // `database` is a file path (its folder is created, owner-only) or an SQLite "file:" URI.
     // A lock held longer than `busy_timeout_ms` fails the call: the window must not freeze.
-    explicit SqliteRegistry(std::string database, int busy_timeout_ms = 250);
+    explicit SqliteRegistry(std::string database, int busy_timeout_ms = 1000);
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry&) = delete;
     SqliteRegistry& operator=(const SqliteRegistry&) = delete;
