@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz sanitize format clean
+.PHONY: build test run bench fuzz sanitize format clean package
 
 build:
 	cmake --preset default >/dev/null
@@ -25,8 +25,12 @@ fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
 	fuzz/run.sh registry $${FUZZ_SECONDS:-300}
 
+# dist/keymint_<version>_amd64.deb and dist/keymint-<version>-linux-x86_64.tar.gz
+package:
+	./scripts/package.sh
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine build-sanitize
+	rm -rf build build-fuzz build-wine build-sanitize dist

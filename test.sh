@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds Keymint with its tests (installing what they need first) and runs every test headless:
-# the registry suite under Wine, the fuzz targets for a short while, the main suites, the suites
-# about file permissions again as an unprivileged user, then every suite under ASan and UBSan.
+# the registry suite under Wine, the fuzz targets for a short while, the main suites, every suite
+# again under ASan and UBSan, then the package: built, validated, unpacked and started as an
+# ordinary user.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/deps.sh --wine
+./scripts/deps.sh --wine --package
 cmake --preset default -DKEYMINT_BUILD_TESTS=ON >/dev/null
 cmake --build --preset default
 
@@ -14,8 +15,9 @@ fuzz/run.sh registry "${FUZZ_SECONDS:-30}"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --timeout 300
-./scripts/unprivileged-tests.sh build
 
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize --timeout 300
+
+./scripts/package-tests.sh

@@ -36,10 +36,10 @@ void frmMain::Olustur() {
     options.other = blnOzel.value() == 1;
     if (!options.from_classes && blnOzelKarakterler.value() != 0) {
         // The box shows the list as it is used.
-        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text()));
+        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text(), services_.encoding));
     }
     if (options.from_classes || blnOzelKarakterler.value() != 0) {
-        strKarakterler = character_pool(options, arrOzelKarakterler.text());
+        strKarakterler = character_pool(options, arrOzelKarakterler.text(), services_.encoding);
     }
 
     if (strKarakterler.empty()) {

@@ -28,8 +28,7 @@ void frmMain::Dil() {
         {"Records", &Frame3},
         {"Options", &Frame4},
     };
-    const std::string language_folder = services_.program.path_of("Language");
-    const std::string path = language_folder + services_.program.separator() + "lang.ini";
+    const std::string path = places_.language_file("lang.ini");
     std::optional<ini::IniText> language;
     try {
         language.emplace(ini::IniText::load(objFSO, path));

@@ -55,7 +55,10 @@ void frmMain::txtSifre_Change() {
 }
 
 void frmMain::arrOzelKarakterler_KeyPress(int& KeyAscii) {
-    if (KeyAscii == ' ') {
+    // The codes below the space come from editing keys (Backspace, the clipboard shortcuts), which
+    // type nothing into the list.
+    bool editing_key = KeyAscii > 0 && KeyAscii < ' ';
+    if (!editing_key && !pool_character(static_cast<char32_t>(KeyAscii), services_.encoding)) {
         KeyAscii = 0;
         services_.sound.beep();
     }

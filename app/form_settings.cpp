@@ -5,7 +5,7 @@
 namespace app {
 
 void frmMain::IniKaydet() {
-    const std::string path = services_.program.path_of("keymint.ini");
+    const std::string path = places_.data_file("keymint.ini");
     ini::WriteIni(objFSO, path, "Default", "uppercase", IniKontrol(blnUpper));
     ini::WriteIni(objFSO, path, "Default", "lovercase", IniKontrol(blnLower));
     ini::WriteIni(objFSO, path, "Default", "numbers", IniKontrol(blnNumber));

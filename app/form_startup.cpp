@@ -12,9 +12,13 @@ void frmMain::Form_Initialize() {
 void frmMain::Form_Load() {
     Dil();
     try {
+        places_.prepare(services_.files);
         objSifreler.make_sure_exists();
     } catch (const std::exception& error) {
-        services_.messages.show(with_reason(kCantLoadFile, error), kApplicationTitle,
+        const std::string text = std::string(kCantLoadFile) +
+                                 "\r\n\r\nKeymint keeps its records in \"" + places_.data_folder() +
+                                 "\".";
+        services_.messages.show(with_reason(text, error), kApplicationTitle,
                                 platform::MessageIcon::None);
     }
 }

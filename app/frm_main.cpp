@@ -21,8 +21,9 @@ std::deque<Control> build_controls() {
 frmMain::frmMain(Services services)
     : services_(services),
       controls_(build_controls()),
+      places_(services.program, services.files),
       objFSO(services.files),
-      objSifreler(services.files, services.program.path_of(std::string(RecordsFile::kFileName))) {
+      objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName))) {
     bind_events();
     Form_Initialize();
 }

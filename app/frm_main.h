@@ -10,6 +10,7 @@
 
 #include "app/controls.h"
 #include "app/event.h"
+#include "app/file_places.h"
 #include "app/records_file.h"
 #include "app/services.h"
 
@@ -148,6 +149,7 @@ class frmMain {
 
     Services services_;
     std::deque<Control> controls_;
+    FilePlaces places_;
 
   public:
     // Controls placed on the window

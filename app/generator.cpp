@@ -72,20 +72,29 @@ int spin_length(std::string_view text, int step) {
     return std::clamp(length + step, kMinimumLength, kMaximumLength);
 }
 
-std::string custom_pool(std::string_view text) {
+bool pool_character(char32_t code, const platform::TextEncoding& encoding) {
+    bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    if (surrogate || code > 0x10FFFF || is_invisible(code)) {
+        return false;
+    }
+    return encoding.can_encode(to_utf8(code));
+}
+
+std::string custom_pool(std::string_view text, const platform::TextEncoding& encoding) {
     std::string kept;
     kept.reserve(text.size());
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) > ' ' && c != '\x7F') {
-            kept += c;
+    for (const auto& point : code_points(text)) {
+        if (pool_character(first_code_point(point), encoding)) {
+            kept += point;
         }
     }
     return kept;
 }
 
-std::string character_pool(const PoolOptions& options, std::string_view custom_list) {
+std::string character_pool(const PoolOptions& options, std::string_view custom_list,
+                           const platform::TextEncoding& encoding) {
     if (!options.from_classes) {
-        return custom_pool(custom_list);
+        return custom_pool(custom_list, encoding);
     }
     std::string pool;
     for (auto [ticked, characters] : {std::pair{options.upper, kUpperClass},

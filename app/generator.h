@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/random_source.h"
+#include "platform/text_encoding.h"
 
 namespace app {
 
@@ -40,14 +41,18 @@ struct PoolOptions {
 
 // The characters a password is drawn from, in order; duplicates of a custom list keep their
 // weight. Empty when the options give no character.
-std::string character_pool(const PoolOptions& options, std::string_view custom_list);
+std::string character_pool(const PoolOptions& options, std::string_view custom_list,
+                           const platform::TextEncoding& encoding);
 
 // A password of `length` characters (code points), each drawn uniformly from `pool`, which must
 // not be empty.
 std::string draw_password(std::string_view pool, int length, platform::RandomSource& random);
 
-// The custom list as the generator uses it: spaces removed, and the control characters that
-// could never be part of a password line (CR and LF above all) with them.
-std::string custom_pool(std::string_view text);
+// Whether a character may be drawn into a password: one a user can read off the screen (not
+// invisible) and that the records file's encoding holds, so the record matches what is shown.
+bool pool_character(char32_t code, const platform::TextEncoding& encoding);
+
+// The custom list as the generator uses it: only its pool characters.
+std::string custom_pool(std::string_view text, const platform::TextEncoding& encoding);
 
 }  // namespace app

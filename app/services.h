@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/text_encoding.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
 
@@ -27,6 +28,7 @@ struct Services {
     platform::Clipboard& clipboard;
     platform::Tray& tray;
     platform::Shell& shell;
+    platform::TextEncoding& encoding;
 };
 
 }  // namespace app

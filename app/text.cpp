@@ -1,6 +1,8 @@
 #include "app/text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 namespace app {
 namespace {
@@ -100,7 +102,45 @@ char32_t upper_case(char32_t c) {
     return c;
 }
 
+struct CodeRange {
+    char32_t first;
+    char32_t last;
+};
+
+// The code points of the general categories Cc, Cf, Zs, Zl and Zp in Unicode 15, in order.
+constexpr CodeRange kInvisible[] = {
+    {0x0, 0x20},        {0x7F, 0xA0},       {0xAD, 0xAD},       {0x600, 0x605},
+    {0x61C, 0x61C},     {0x6DD, 0x6DD},     {0x70F, 0x70F},     {0x890, 0x891},
+    {0x8E2, 0x8E2},     {0x1680, 0x1680},   {0x180E, 0x180E},   {0x2000, 0x200F},
+    {0x2028, 0x202F},   {0x205F, 0x2064},   {0x2066, 0x206F},   {0x3000, 0x3000},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+};
+
 }  // namespace
+
+char32_t first_code_point(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    std::size_t length = sequence_length(text);
+    return length == 0 ? 0xFFFD : decode(text.substr(0, length));
+}
+
+std::string to_utf8(char32_t code) {
+    std::string out;
+    bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    encode(surrogate || code > 0x10FFFF ? 0xFFFD : code, out);
+    return out;
+}
+
+bool is_invisible(char32_t code) {
+    auto after =
+        std::upper_bound(std::begin(kInvisible), std::end(kInvisible), code,
+                         [](char32_t c, const CodeRange& range) { return c < range.first; });
+    return after != std::begin(kInvisible) && code <= std::prev(after)->last;
+}
 
 std::string upper_case(std::string_view text) {
     std::string upper;

@@ -11,6 +11,17 @@ std::vector<std::string> code_points(std::string_view text);
 
 std::size_t code_point_count(std::string_view text);
 
+// The value of the first code point of UTF-8 text: U+FFFD when it is malformed, 0 when empty.
+char32_t first_code_point(std::string_view text);
+
+// One code point as UTF-8; U+FFFD for a surrogate or a value beyond U+10FFFF.
+std::string to_utf8(char32_t code);
+
+// True for the characters nobody can read off the screen, as of Unicode 15: the controls (Cc),
+// the format characters (Cf: bidirectional marks and overrides, zero-width characters, the byte
+// order mark) and the separators (Zs, Zl, Zp: every kind of space, line and paragraph breaks).
+bool is_invisible(char32_t code);
+
 // The text with its letters in upper case: the Latin, Greek and Cyrillic letters of the European
 // alphabets, each on its own (ß stays ß). Other characters stay as they are.
 std::string upper_case(std::string_view text);

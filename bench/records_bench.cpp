@@ -16,6 +16,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 
 extern char** environ;
@@ -78,9 +79,10 @@ int main() {
         doubles::FakeClipboard clipboard;
         doubles::FakeTray tray;
         doubles::FakeShell shell;
+        platform::posix::Utf8Encoding encoding;
         auto registry = platform::posix::make_user_registry(folder.file("config"));
         auto form = app::Main({program, files, random, messages, sound, instance, window, *registry,
-                               clipboard, tray, shell},
+                               clipboard, tray, shell, encoding},
                               [](app::frmMain&) {});
         std::vector<double> clicks;
         for (int round = 0; round < kRounds; ++round) {

@@ -24,6 +24,7 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/qt_window.h"
 
@@ -108,10 +109,11 @@ int main(int argc, char** argv) {
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
+    platform::posix::Utf8Encoding encoding;
     auto registry = platform::posix::make_user_registry(folder.file("config"));
     platform::qt::QtWindow window;
     auto form = app::Main({program, files, random, messages, sound, instance, window, *registry,
-                           clipboard, tray, shell},
+                           clipboard, tray, shell, encoding},
                           [&window](app::frmMain& form) { window.build(form); });
     form->raise_activate();
     form->raise_tab_change(app::kTabRecords);

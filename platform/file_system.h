@@ -91,6 +91,12 @@ class FileSystem {
     }
     // Makes the file writable by its owner when the user owns it.
     virtual void make_writable(const std::string& path) = 0;
+
+    // Whether the user may create files in the folder; never throws.
+    virtual bool folder_writable(const std::string& folder) = 0;
+    // Creates the folder, and any missing folder above it, for the owner alone; an existing
+    // folder is left as it is.
+    virtual void make_private_folder(const std::string& folder) = 0;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the system packages Keymint needs to build, test and run; with --wine also the
-# mingw-w64 cross compiler and Wine that the Windows registry tests need.
+# mingw-w64 cross compiler and Wine that the Windows registry tests need; with --package the
+# Debian packaging tools and the validators for the desktop entry, the metainfo and the package.
 # Idempotent and quiet: packages already present are not touched.
 set -euo pipefail
 
@@ -12,9 +13,13 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation2
   util-linux
 )
-if [ "${1:-}" = "--wine" ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64)
-fi
+for flag in "$@"; do
+  case "$flag" in
+    --wine) packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64) ;;
+    --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
+    *) echo "deps.sh: unknown option $flag (use --wine, --package)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

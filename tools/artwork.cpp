@@ -11,6 +11,7 @@
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
 #include "program/qt/qt_desktop.h"
@@ -23,6 +24,7 @@ class TemporaryProgram : public platform::ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return "keymint"; }
     char separator() const override { return '/'; }
+    std::string user_data_folder() const override { return folder_; }
 
   private:
     std::string folder_;
@@ -54,10 +56,11 @@ int main(int argc, char** argv) {
     TemporaryProgram program(folder.path().toStdString());
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
+    platform::posix::Utf8Encoding encoding;
     FirstInstance instance;
     auto registry = platform::posix::make_user_registry(folder.path().toStdString());
     program::qt::QtDesktop desktop;
-    auto form = desktop.start(program, files, random, instance, *registry);
+    auto form = desktop.start(program, files, random, instance, *registry, encoding);
     form->raise_activate();
     form->raise_click(form->cmdOlustur);
     if (argc == 4) {

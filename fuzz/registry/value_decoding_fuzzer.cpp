@@ -37,6 +37,7 @@ class Program : public platform::ProgramInfo {
     std::string folder() const override { return "/opt/fuzz"; }
     std::string base_name() const override { return "keymint"; }
     char separator() const override { return '/'; }
+    std::string user_data_folder() const override { return "/opt/fuzz"; }
 };
 
 struct World {

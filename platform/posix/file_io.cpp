@@ -1,12 +1,10 @@
 #include "platform/posix/file_io.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -143,19 +141,6 @@ int make_folders(const std::string& folder, mode_t mode) {
             return ::stat(folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ENOTDIR : 0;
         }
     }
-}
-
-std::string home_folder() {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : "/";
-    }
-    std::string folder = home;
-    while (!folder.empty() && folder.back() == '/') {
-        folder.pop_back();
-    }
-    return folder;
 }
 
 char ascii_lower(char c) {

@@ -64,10 +64,6 @@ std::string resolve_links(const std::string& path);
 // Returns 0, or the errno of the step that failed.
 int make_folders(const std::string& folder, mode_t mode);
 
-// $HOME when it is an absolute path, else the user's home folder from the password database;
-// never ends in a slash (the root folder is "").
-std::string home_folder();
-
 char ascii_lower(char c);
 bool equal_ignoring_ascii_case(std::string_view a, std::string_view b);
 

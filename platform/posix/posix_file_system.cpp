@@ -119,7 +119,7 @@ std::string PosixFileSystem::read_all(const std::string& path) {
 void PosixFileSystem::touch(const std::string& path, FileAccess access) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
-        // An existing file is left alone, so a read-only one is fine here.
+        // Leaving a file as it is needs no write access: an installed language file is read-only.
         if (!S_ISREG(info.st_mode)) {
             fail_not_regular("Could not open", path);
         }
@@ -176,6 +176,28 @@ void PosixFileSystem::make_writable(const std::string& path) {
     }
     if (::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) != 0) {
         fail("Could not make writable", path, errno);
+    }
+}
+
+bool PosixFileSystem::folder_writable(const std::string& folder) {
+    // access() answers for the real user; only creating a file also sees read-only mounts and
+    // access rules it does not know.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return false;
+    }
+    std::string probe = folder + "/.keymint-probe-XXXXXX";
+    int fd = ::mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+void PosixFileSystem::make_private_folder(const std::string& folder) {
+    if (int error = make_folders(folder, 0700); error != 0) {
+        fail("Could not create the folder", folder, error);
     }
 }
 

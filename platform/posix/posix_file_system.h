@@ -15,6 +15,8 @@ class PosixFileSystem : public FileSystem {
     std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
     std::unique_ptr<Replacement> begin_replace(const std::string& path, FileAccess access) override;
     void make_writable(const std::string& path) override;
+    bool folder_writable(const std::string& folder) override;
+    void make_private_folder(const std::string& folder) override;
 };
 
 }  // namespace platform::posix

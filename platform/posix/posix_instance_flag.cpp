@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform/posix/file_io.h"
+#include "platform/posix/xdg_folders.h"
 
 namespace platform::posix {
 namespace {
@@ -62,10 +63,7 @@ std::string PosixInstanceFlag::default_lock_folder() {
     }
     // Not a shared temporary folder, where anyone could take the lock first: a folder that only
     // this user can write.
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    std::string folder =
-        (cache != nullptr && cache[0] == '/' ? std::string(cache) : home_folder() + "/.cache") +
-        "/keymint";
+    std::string folder = xdg_base_folder("XDG_CACHE_HOME", ".cache") + "/keymint";
     make_folders(folder, 0700);
     return folder;
 }

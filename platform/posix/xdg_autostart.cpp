@@ -17,6 +17,7 @@
 #include "platform/posix/exec_quoting.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/registry_answers.h"
+#include "platform/posix/xdg_folders.h"
 
 namespace platform::posix {
 
@@ -53,11 +54,7 @@ std::string read_small_file(const std::string& path) {
 }  // namespace
 
 std::string xdg_config_home() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') {
-        return config;
-    }
-    return home_folder() + "/.config";
+    return xdg_base_folder("XDG_CONFIG_HOME", ".config");
 }
 
 XdgAutostartFolder::XdgAutostartFolder(std::string folder) : folder_(std::move(folder)) {}

@@ -21,12 +21,25 @@ void QtMessageBoxes::show(const std::string& text, const std::string& caption, M
     box.exec();
 }
 
-void QtClipboard::copy_secret(const std::string& text) {
+namespace {
+
+constexpr const char* kSecretMark = "x-kde-passwordManagerHint";
+
+}  // namespace
+
+void put_secret(const QString& text, QClipboard::Mode mode) {
     auto* data = new QMimeData;
-    data->setText(QString::fromStdString(text));
-    // Password managers set this so that clipboard histories skip the entry.
-    data->setData("x-kde-passwordManagerHint", "secret");
-    QGuiApplication::clipboard()->setMimeData(data);
+    data->setText(text);
+    data->setData(kSecretMark, "secret");
+    QGuiApplication::clipboard()->setMimeData(data, mode);
+}
+
+bool is_secret(const QMimeData& data) {
+    return data.data(kSecretMark) == "secret";
+}
+
+void QtClipboard::copy_secret(const std::string& text) {
+    put_secret(QString::fromStdString(text), QClipboard::Clipboard);
 }
 
 std::string QtClipboard::text() const {

@@ -5,10 +5,13 @@
 #include "platform/shell.h"
 #include "platform/tray.h"
 
+#include <QClipboard>
 #include <functional>
 #include <memory>
+
 #include "platform/sound.h"
 
+class QMimeData;
 class QWidget;
 class QSystemTrayIcon;
 
@@ -22,6 +25,11 @@ class QtMessageBoxes : public MessageBoxService {
   private:
     QWidget* owner_;
 };
+
+// Puts text on the clipboard or the selection with the mark password managers set, so that
+// clipboard histories skip it.
+void put_secret(const QString& text, QClipboard::Mode mode);
+bool is_secret(const QMimeData& data);
 
 class QtClipboard : public Clipboard {
   public:

@@ -5,11 +5,11 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -23,6 +23,7 @@
 #include "app/inventory.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/list_model.h"
+#include "platform/qt/text_box.h"
 #include "platform/qt/text_positions.h"
 #include "platform/qt/wrapping_buttons.h"
 
@@ -35,42 +36,8 @@ QString to_qt(const std::string& text) {
 
 bool takes_focus(app::ControlKind kind) {
     using K = app::ControlKind;
-    switch (kind) {
-        case K::TabControl:
-        case K::OptionButton:
-        case K::CheckBox:
-        case K::TextBox:
-        case K::ListBox:
-        case K::Button:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The character code a key press types, as the handlers see it, or -1 for keys that type none.
-int typed_character(const QKeyEvent& key) {
-    if (key.key() == Qt::Key_Backspace) {
-        return 8;
-    }
-    if (key.modifiers() & Qt::ControlModifier) {
-        switch (key.key()) {
-            case Qt::Key_C:
-                return 3;
-            case Qt::Key_V:
-                return 22;
-            case Qt::Key_X:
-                return 24;
-            default:
-                return -1;
-        }
-    }
-    QString text = key.text();
-    if (text.isEmpty()) {
-        return -1;
-    }
-    char32_t code = text.toUcs4().value(0);
-    return code >= 0x20 && code != 0x7F ? static_cast<int>(code) : -1;
+    return kind == K::TabControl || kind == K::OptionButton || kind == K::CheckBox ||
+           kind == K::TextBox || kind == K::ListBox || kind == K::Button;
 }
 
 }  // namespace
@@ -151,7 +118,8 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
         case K::CheckBox:
             return new WrappingCheckBox(caption, parent);
         case K::TextBox: {
-            auto* box = new QLineEdit(to_qt(control.text()), parent);
+            // The password box is the one that holds a secret.
+            auto* box = make_text_box(to_qt(control.text()), control.name() == "txtSifre", parent);
             box->installEventFilter(this);
             return box;
         }
@@ -179,8 +147,12 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             }
             return spin;
         }
-        case K::Button:
-            return new QPushButton(caption, parent);
+        case K::Button: {
+            auto* button = new QPushButton(caption, parent);
+            // Enter presses the focused button, as Space does.
+            button->setAutoDefault(true);
+            return button;
+        }
         case K::Label: {
             auto* label = new QLabel(caption, parent);
             style_as_link(label);
@@ -382,15 +354,12 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod) {
         auto found = controls_.find(watched);
         if (found != controls_.end()) {
-            int code = typed_character(*static_cast<QKeyEvent*>(event));
-            if (code >= 0) {
-                form_->raise_key_press(*found->second, code);
-                if (code == 0) {
-                    return true;
-                }
+            app::Control& control = *found->second;
+            if (filter_typing(event, [&](int& code) { form_->raise_key_press(control, code); })) {
+                return true;
             }
         }
     }

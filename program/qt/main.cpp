@@ -9,14 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_instance_flag.h"
 #include "platform/posix/posix_program_info.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
+#include "program/command_line.h"
 #include "program/qt/qt_desktop.h"
 
 namespace {
@@ -92,6 +95,9 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto exit_code = program::answer_without_window(argc, argv, std::cout, std::cerr)) {
+        return *exit_code;
+    }
     if (!display_available()) {
         std::fputs("Keymint needs a graphical desktop, but no display was found.\n", stderr);
         return 1;
@@ -106,12 +112,13 @@ int main(int argc, char** argv) {
     platform::posix::PosixProgramInfo program;
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
+    platform::posix::Utf8Encoding encoding;
     platform::posix::PosixInstanceFlag instance(
         program.path_of(program.base_name()),
         platform::posix::PosixInstanceFlag::default_lock_folder());
     auto registry = platform::posix::make_user_registry();
     program::qt::QtDesktop desktop;
-    auto form = desktop.start(program, files, random, instance, *registry);
+    auto form = desktop.start(program, files, random, instance, *registry, encoding);
     end_session_on_signals(desktop.window);
     return QApplication::exec();
 }

@@ -15,7 +15,8 @@ class QtDesktop {
     std::unique_ptr<app::frmMain> start(platform::ProgramInfo& program, platform::FileSystem& files,
                                         platform::RandomSource& random,
                                         platform::InstanceFlag& instance,
-                                        platform::Registry& registry);
+                                        platform::Registry& registry,
+                                        platform::TextEncoding& encoding);
 
     platform::qt::QtWindow window;
     platform::qt::QtMessageBoxes messages{&window};

@@ -38,11 +38,12 @@ struct FormHarness {
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
+    doubles::FakeTextEncoding encoding;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
         return {program, files,     random,    messages, sound, instance,
-                window,  *registry, clipboard, tray,     shell};
+                window,  *registry, clipboard, tray,     shell, encoding};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

@@ -93,12 +93,25 @@ TEST(SpinLength, StaysWithinOneToFifty) {
     }
 }
 
-TEST(CustomPool, DropsSpacesAndLineBreaksButKeepsEveryOtherCharacter) {
-    EXPECT_EQ(app::custom_pool("a b  c"), "abc");
-    EXPECT_EQ(app::custom_pool("a\r\nb\tc"), "abc");
-    EXPECT_EQ(app::custom_pool("aab"), "aab");
-    EXPECT_EQ(app::custom_pool("çş€😀"), "çş€😀");
-    EXPECT_EQ(app::custom_pool("   "), "");
+TEST(CustomPool, KeepsOnlyVisibleCharactersTheFilesCanHold) {
+    doubles::FakeTextEncoding encoding;
+    encoding.refused = {"😀"};
+    struct Case {
+        const char* text;
+        const char* pool;
+    };
+    const Case cases[] = {
+        {"a b  c", "abc"},
+        {"a\r\nb\tc", "abc"},
+        {"aab", "aab"},
+        {"çş€", "çş€"},
+        {"   ", ""},
+        {"a😀b", "ab"},  // the files could not hold it
+        {"a\u00A0b\u2028c\u202Ed\uFEFFe\u200Bf\u0085g\u3000h", "abcdefgh"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(app::custom_pool(c.text, encoding), c.pool) << c.text;
+    }
 }
 
 TEST(CharacterPool, JoinsTheTickedClassesInOrderOrUsesTheCleanedList) {
@@ -115,8 +128,9 @@ TEST(CharacterPool, JoinsTheTickedClassesInOrderOrUsesTheCleanedList) {
         {{true, false, false, false, false}, ""},
         {{false, true, true, true, true}, "aa€b"},  // the classes do not matter for a list
     };
+    doubles::FakeTextEncoding encoding;
     for (const auto& c : cases) {
-        EXPECT_EQ(app::character_pool(c.options, " a a\t€b "), c.expected);
+        EXPECT_EQ(app::character_pool(c.options, " a a\t€b ", encoding), c.expected);
     }
 }
 

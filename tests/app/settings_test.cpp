@@ -8,20 +8,34 @@
 namespace {
 
 const char* const kLanguageKeys[] = {
-    "AllChars", "UCases",   "LCases", "Numbers", "OtherChars",   "OnlyChars",    "Generate",
-    "Copy",     "Minimize", "Close",  "Selected", "All",         "Delete",       "NoReGenerate",
-    "AutoStart", "CharSettings", "LngChar", "Records", "Options"};
+    "AllChars",  "UCases",       "LCases",  "Numbers",  "OtherChars", "OnlyChars", "Generate",
+    "Copy",      "Minimize",     "Close",   "Selected", "All",        "Delete",    "NoReGenerate",
+    "AutoStart", "CharSettings", "LngChar", "Records",  "Options"};
 
 std::vector<app::Control*> relabelled(app::frmMain& f) {
-    return {&f.blnTumKarakterler, &f.blnUpper,  &f.blnLower,           &f.blnNumber,
-            &f.blnOzel,           &f.blnOzelKarakterler, &f.cmdOlustur, &f.cmdKopyala,
-            &f.cmdGizle,          &f.cmKapat,   &f.optSecililer,       &f.optAll,
-            &f.cmdSifreSil,       &f.blnOncekilerOlmasin, &f.chkAutoStart, &f.Frame1,
-            &f.Frame2,            &f.Frame3,    &f.Frame4};
+    return {&f.blnTumKarakterler,
+            &f.blnUpper,
+            &f.blnLower,
+            &f.blnNumber,
+            &f.blnOzel,
+            &f.blnOzelKarakterler,
+            &f.cmdOlustur,
+            &f.cmdKopyala,
+            &f.cmdGizle,
+            &f.cmKapat,
+            &f.optSecililer,
+            &f.optAll,
+            &f.cmdSifreSil,
+            &f.blnOncekilerOlmasin,
+            &f.chkAutoStart,
+            &f.Frame1,
+            &f.Frame2,
+            &f.Frame3,
+            &f.Frame4};
 }
 
 class Language : public ::testing::Test {
-protected:
+  protected:
     void write_language(const std::string& contents) {
         std::filesystem::create_directory(harness.folder.file("Language"));
         doubles::write_file(harness.folder.file("Language/lang.ini"), contents);
@@ -105,7 +119,7 @@ TEST(Settings, FirstSaveWritesTheSixLinesAndLaterSavesKeepTheirOrder) {
 TEST(Settings, AFailedSaveReachesItsCaller) {
     FormHarness harness;
     auto& form = harness.start();
-    harness.program = doubles::FakeProgramInfo(harness.folder.file("gone"));
+    std::filesystem::create_directory(harness.folder.file("keymint.ini"));
     EXPECT_THROW(form.IniKaydet(), platform::FileError);
 }
 

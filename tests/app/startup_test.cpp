@@ -27,10 +27,33 @@ TEST(StartUp, UnwritableFolderShowsOneMessageAndTheWindowStillOpens) {
     ASSERT_EQ(harness.messages.shown.size(), 1u);
     const auto& message = harness.messages.shown[0];
     EXPECT_EQ(message.text.rfind("Can't load file. Please make folder writeable.", 0), 0u);
+    EXPECT_NE(message.text.find('"' + harness.program.folder() + '"'), std::string::npos)
+        << message.text;
     EXPECT_EQ(message.caption, "Keymint");
     EXPECT_EQ(message.icon, platform::MessageIcon::None);
     EXPECT_TRUE(harness.window.visible);
     EXPECT_TRUE(form.cmdOlustur.enabled());
+}
+
+TEST(StartUp, AnInstalledProgramKeepsRecordsAndSettingsInTheUsersDataFolder) {
+    FormHarness harness;
+    harness.program = doubles::FakeProgramInfo(harness.folder.file("read-only"));
+    harness.program.data_folder = harness.folder.file("data/keymint");
+    auto& form = harness.start();
+    EXPECT_TRUE(harness.messages.shown.empty());
+    EXPECT_EQ(doubles::read_file(harness.program.data_folder + "/sifreler.dat"), "temppass\r\n");
+    EXPECT_EQ(std::filesystem::status(harness.program.data_folder).permissions(),
+              std::filesystem::perms::owner_all);
+    form.raise_click(form.cmKapat);
+    EXPECT_TRUE(std::filesystem::exists(harness.program.data_folder + "/keymint.ini"));
+
+    // The data folder cannot be made: the message names it.
+    doubles::write_file(harness.folder.file("file"), "");
+    harness.program.data_folder = harness.folder.file("file/keymint");
+    harness.start();
+    ASSERT_EQ(harness.messages.shown.size(), 1u);
+    EXPECT_NE(harness.messages.shown[0].text.find('"' + harness.program.data_folder + '"'),
+              std::string::npos);
 }
 
 TEST(StartUp, EveryOptionStartsFromTheWindowsDefaults) {

@@ -52,4 +52,34 @@ TEST(UpperCase, MapsTheLettersOfEuropeanAlphabetsOneByOne) {
     }
 }
 
+TEST(Invisible, CoversControlsFormatsAndSeparatorsUpToTheirEdges) {
+    struct Case {
+        char32_t code;
+        bool invisible;
+    };
+    const Case cases[] = {
+        {0x00, true},    {0x1F, true},     {0x20, true},     {0x21, false},     {0x7E, false},
+        {0x7F, true},    {0x85, true},     {0xA0, true},     {0xA1, false},     {0xAC, false},
+        {0xAD, true},    {0x1680, true},   {0x1681, false},  {0x1FFF, false},   {0x2000, true},
+        {0x200F, true},  {0x2010, false},  {0x2027, false},  {0x2028, true},    {0x202E, true},
+        {0x202F, true},  {0x2030, false},  {0x205F, true},   {0x2064, true},    {0x2065, false},
+        {0x206F, true},  {0x3000, true},   {0x3001, false},  {0xFEFF, true},    {0xFFFD, false},
+        {0x1343F, true}, {0x13440, false}, {0xE0001, true},  {0xE007F, true},   {0xE0080, false},
+        {U'ş', false},   {U'€', false},    {0x1F600, false}, {0x10FFFF, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(app::is_invisible(c.code), c.invisible) << std::hex << unsigned(c.code);
+    }
+}
+
+TEST(CodePointValue, RoundTripsThroughUtf8AndReplacesWhatIsNoCharacter) {
+    for (char32_t code : {U'a', U'ş', U'€', char32_t{0x1F600}, char32_t{0x10FFFF}}) {
+        EXPECT_EQ(app::first_code_point(app::to_utf8(code)), code);
+    }
+    EXPECT_EQ(app::to_utf8(0xD800), "\uFFFD");
+    EXPECT_EQ(app::to_utf8(0x110000), "\uFFFD");
+    EXPECT_EQ(app::first_code_point("\xC0\xAF"), U'\uFFFD');
+    EXPECT_EQ(app::first_code_point(""), U'\0');
+}
+
 }  // namespace

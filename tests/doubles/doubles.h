@@ -3,6 +3,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/text_encoding.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
 
@@ -43,6 +45,9 @@ class FakeProgramInfo : public platform::ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return base_name_; }
     char separator() const override { return '/'; }
+    std::string user_data_folder() const override { return data_folder; }
+    // Empty: a platform without a per-user data folder.
+    std::string data_folder;
 
   private:
     std::string folder_;
@@ -119,6 +124,15 @@ class FakeClipboard : public platform::Clipboard {
     std::string held;
     bool refuse = false;
     int copies = 0;
+};
+
+// A narrow encoding that holds every character but the ones listed.
+class FakeTextEncoding : public platform::TextEncoding {
+  public:
+    bool can_encode(std::string_view code_point) const override {
+        return !refused.contains(std::string(code_point));
+    }
+    std::set<std::string> refused;
 };
 
 class FakeTray : public platform::Tray {

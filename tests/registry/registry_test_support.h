@@ -40,6 +40,7 @@ class FakeProgram : public platform::ProgramInfo {
     std::string folder() const override { return folder_; }
     std::string base_name() const override { return base_name_; }
     char separator() const override { return separator_; }
+    std::string user_data_folder() const override { return folder_; }
 
   private:
     std::string folder_;

@@ -74,6 +74,10 @@ TEST_F(PosixFileSystemTest, TouchCreatesButNeverTruncates) {
     doubles::write_file(path, "abc");
     files.touch(path, platform::FileAccess::Normal);
     EXPECT_EQ(doubles::read_file(path), "abc");
+    ::chmod(path.c_str(), 0444);
+    ::chmod(folder.path().c_str(), 0555);
+    EXPECT_NO_THROW(files.touch(path, platform::FileAccess::Normal));
+    ::chmod(folder.path().c_str(), 0755);
 }
 
 TEST_F(PosixFileSystemTest, FailuresNameTheFileAndTheReason) {

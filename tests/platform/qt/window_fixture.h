@@ -24,7 +24,7 @@ class WindowFixture : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(folder->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell},
+                          clipboard, tray, shell, encoding},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -55,6 +55,7 @@ class WindowFixture : public QObject {
     platform::qt::QtClipboard clipboard;
     platform::qt::QtTray tray;
     doubles::FakeShell shell;
+    doubles::FakeTextEncoding encoding;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;
