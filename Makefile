@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz sanitize format clean package
+.PHONY: build test run bench fuzz sanitize format clean package windows
 
 build:
 	cmake --preset default >/dev/null
@@ -25,6 +25,10 @@ fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
 	fuzz/run.sh registry $${FUZZ_SECONDS:-300}
 
+# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
+windows:
+	./scripts/windows.sh
+
 # dist/keymint_<version>_amd64.deb and dist/keymint-<version>-linux-x86_64.tar.gz
 package:
 	./scripts/package.sh
@@ -33,4 +37,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine build-sanitize dist
+	rm -rf build build-fuzz build-windows build-sanitize dist

@@ -10,6 +10,7 @@ cmake --preset default -DKEYMINT_BUILD_TESTS=ON >/dev/null
 cmake --build --preset default
 
 ./scripts/wine-tests.sh
+./scripts/wine-window-tests.sh
 fuzz/run.sh ini "${FUZZ_SECONDS:-60}"
 fuzz/run.sh registry "${FUZZ_SECONDS:-30}"
 

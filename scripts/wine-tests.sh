@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Cross-builds the registry test suite for Windows with mingw-w64 and runs it against the real
-# registry under Wine, in a private Wine prefix inside the build folder.
+# Cross-builds the plain C++ suites (app, ini, registry) and the Win32 services' tests with
+# mingw-w64 and runs them under Wine with the Turkish ANSI code page (1254), in a private Wine
+# prefix inside the build folder. POSIX by nature, and so left to the Linux run: the records
+# crash test (fork and SIGKILL), the SQLite registry store's tests and the POSIX services' tests.
 # Needs the packages of `scripts/deps.sh --wine`.
 #   JOBS=n              parallel build jobs (2)
-#   KEYMINT_WINE_BUILD  build folder (build-wine)
+#   KEYMINT_WINE_BUILD  build folder (build-windows)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${KEYMINT_WINE_BUILD:-$root/build-wine}
+build=${KEYMINT_WINE_BUILD:-$root/build-windows}
 log=$build/build.log
+suites=(win32_tests ini_tests registry_tests app_tests)
 mkdir -p "$build"
 
-if ! { cmake -S "$root/platform/win32/wine-tests" -B "$build" \
-           -DCMAKE_TOOLCHAIN_FILE="$root/platform/win32/mingw-w64-x86_64.cmake" \
-           -DCMAKE_BUILD_TYPE=Release &&
-       cmake --build "$build" --target registry_tests -j "${JOBS:-2}"; } >"$log" 2>&1; then
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+if ! { cd "$root" && cmake --preset windows -B "$build" "${launcher[@]}" &&
+       cmake --build "$build" --target "${suites[@]}" -j "${JOBS:-2}"; } >"$log" 2>&1; then
     cat "$log"
     echo "wine-tests: the Windows build failed" >&2
     exit 1
@@ -22,6 +27,7 @@ fi
 
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer at start-up
+export LANG=tr_TR.UTF-8 LC_ALL=tr_TR.UTF-8 KEYMINT_TEST_CODE_PAGE=1254
 unset DISPLAY WAYLAND_DISPLAY
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
@@ -31,11 +37,18 @@ mkdir -p "$WINEPREFIX"
 "$wineserver" -p
 trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 "$wine" wineboot -i </dev/null >/dev/null 2>&1
-set +e
-"$wine" "$build/registry_tests.exe" </dev/null 2>&1 | tr -d '\r' | tee "$build/registry_tests.log"
-status=${PIPESTATUS[0]}
-set -e
-passed=$(grep -c '^\[       OK \]' "$build/registry_tests.log" || true)
-failed=$(grep -c '^\[  FAILED  \].*(' "$build/registry_tests.log" || true)
+
+status=0
+passed=0
+failed=0
+for suite in "${suites[@]}"; do
+    out=$build/tests/$suite.log
+    set +e
+    "$wine" "$build/tests/$suite.exe" </dev/null 2>&1 | tr -d '\r' | tee "$out"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    set -e
+    passed=$((passed + $(grep -c '^\[       OK \]' "$out" || true)))
+    failed=$((failed + $(grep -c '^\[  FAILED  \].*(' "$out" || true)))
+done
 echo "wine: $passed passed, $failed failed"
 exit "$status"

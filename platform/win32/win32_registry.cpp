@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_text.h"
+
 namespace platform::win32 {
 
 namespace {
@@ -33,30 +35,6 @@ reg::Key from_hkey(HKEY key) {
 
 bool is_text(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
-std::wstring wide(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                          length);
-    return out;
-}
-
-std::string narrow(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                          length, nullptr, nullptr);
-    return out;
 }
 
 // A value as this layer shows it: text types in UTF-8, everything else as stored.
@@ -313,20 +291,7 @@ std::uint32_t Win32Registry::expand_environment_strings(std::string_view source,
 }
 
 std::string Win32Registry::describe(reg::Result result) {
-    wchar_t* text = nullptr;
-    DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    if (length == 0 || text == nullptr) {
-        return "Error " + std::to_string(result) + ".";
-    }
-    std::string message = narrow(std::wstring_view(text, length));
-    ::LocalFree(text);
-    while (!message.empty() &&
-           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-        message.pop_back();
-    }
-    return message;
+    return describe_error(static_cast<unsigned long>(result));
 }
 
 }  // namespace platform::win32

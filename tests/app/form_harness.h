@@ -5,9 +5,7 @@
 
 #include "app/mdl_visual_style.h"
 #include "doubles.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_random_source.h"
-#include "platform/posix/xdg_autostart.h"
+#include "native.h"
 
 // The secure source until a test scripts its draws.
 struct SwitchableRandom : platform::RandomSource {
@@ -18,7 +16,7 @@ struct SwitchableRandom : platform::RandomSource {
             secure_random.fill(bytes, count);
         }
     }
-    platform::posix::PosixRandomSource secure_random;
+    native::RandomSource secure_random;
     doubles::ScriptedRandom scripted_random;
     bool scripted = false;
 };
@@ -27,14 +25,14 @@ struct SwitchableRandom : platform::RandomSource {
 struct FormHarness {
     doubles::TempFolder folder;
     doubles::FakeProgramInfo program{folder.path()};
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
     SwitchableRandom random;
     doubles::RecordingMessages messages;
     doubles::CountingSound sound;
     doubles::FixedInstanceFlag instance;
     doubles::FakeWindowSystem window;
     std::string config_home = folder.file("config");
-    std::unique_ptr<platform::Registry> registry = platform::posix::make_user_registry(config_home);
+    std::unique_ptr<platform::Registry> registry = native::user_registry(config_home);
     doubles::FakeClipboard clipboard;
     doubles::FakeTray tray;
     doubles::FakeShell shell;
@@ -61,5 +59,6 @@ struct FormHarness {
     }
 
     std::string records_path() const { return folder.file("sifreler.dat"); }
-    std::string records() const { return doubles::read_file(records_path()); }
+    // Read as the program reads it, in the system's narrow encoding.
+    std::string records() { return files.read_all(records_path()); }
 };

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "doubles.h"
-#include "platform/posix/posix_random_source.h"
+#include "native.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(UniformIndex, RejectsTheWordsThatWouldBiasTheResult) {
 TEST(UniformIndex, SecureSourceIsUniformAcrossThePool) {
     // Chi-square over the 85-character default pool; the bound is far beyond chance (p < 1e-6)
     // yet catches a modulo bias or a stuck source at once.
-    platform::posix::PosixRandomSource random;
+    native::RandomSource random;
     constexpr std::size_t kBuckets = 85;
     constexpr int kDraws = 170000;
     std::vector<int> counts(kBuckets);

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ini_test_support.h"
-#include "platform/posix/posix_file_system.h"
+#include "native.h"
 
 namespace ini {
 namespace {
@@ -28,8 +28,9 @@ TEST_P(ReadIniCases, ReturnsTheValue) {
     const ReadCase& c = GetParam();
     TempFolder folder;
     const std::string path = folder.file("test.ini");
-    testing::write_bytes(path, c.content);
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
+    // In the system's narrow encoding, as an editor on that system saves it.
+    files.create(path, c.content, platform::FileAccess::Normal);
 
     EXPECT_EQ(ReadIni(files, path, c.section, c.key), c.expected);
 }
@@ -63,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReadIni, MissingFileIsCreatedEmpty) {
     TempFolder folder;
     const std::string path = folder.file("lang.ini");
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
 
     EXPECT_EQ(ReadIni(files, path, "Default", "Copy"), "");
     ASSERT_TRUE(std::filesystem::exists(path));
@@ -72,7 +73,7 @@ TEST(ReadIni, MissingFileIsCreatedEmpty) {
 
 TEST(ReadIni, FileThatCannotBeCreatedFails) {
     TempFolder folder;
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
 
     EXPECT_THROW(ReadIni(files, folder.file("Language/lang.ini"), "Default", "Copy"),
                  platform::FileError);

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "doubles.h"
+#include "native.h"
 #include "platform/file_system.h"
-#include "platform/posix/posix_file_system.h"
 
 namespace ini::testing {
 
@@ -25,7 +25,7 @@ inline void make_read_only(const std::string& path) {
 }
 
 // The real file system, except that the attribute step always fails.
-class UnchangeableAttributes : public platform::posix::PosixFileSystem {
+class UnchangeableAttributes : public native::FileSystem {
   public:
     void make_writable(const std::string& path) override {
         throw platform::FileError("Could not make writable \"" + path + "\": not permitted.");

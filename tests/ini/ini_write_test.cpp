@@ -6,7 +6,7 @@
 
 #include "ini/ini_read.h"
 #include "ini_test_support.h"
-#include "platform/posix/posix_file_system.h"
+#include "native.h"
 
 namespace ini {
 namespace {
@@ -30,7 +30,7 @@ TEST_P(WriteIniCases, WritesTheFile) {
     TempFolder folder;
     const std::string path = folder.file("keymint.ini");
     testing::write_bytes(path, c.before);
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
 
     WriteIni(files, path, c.section, c.key, c.value);
 
@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WriteIni, FirstSaveListsKeysInReverseOrderAndLaterSavesKeepIt) {
     TempFolder folder;
     const std::string path = folder.file("keymint.ini");
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
     auto save = [&](const char* upper, const char* lower, const char* numbers, const char* other,
                     const char* length) {
         WriteIni(files, path, "Default", "uppercase", upper);
@@ -100,7 +100,7 @@ TEST(WriteIni, LargeFileIsWrittenWhole) {
     TempFolder folder;
     const std::string path = folder.file("big.ini");
     testing::write_bytes(path, before_key + "k=old" + after_key);
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
 
     WriteIni(files, path, "Default", "k", "far");
     EXPECT_EQ(testing::read_bytes(path), before_key + "k=far" + after_key);
@@ -115,7 +115,7 @@ TEST(WriteIni, ReadOnlyFileIsMadeWritableAndWritten) {
     const std::string path = folder.file("keymint.ini");
     testing::write_bytes(path, "[Default]\r\nnumbers=0\r\n");
     testing::make_read_only(path);
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
 
     WriteIni(files, path, "Default", "numbers", "1");
 
@@ -140,7 +140,7 @@ TEST(WriteIni, FailedAttributeStepIsLeftToTheWrite) {
 
 TEST(WriteIni, FileThatCannotBeCreatedFails) {
     TempFolder folder;
-    platform::posix::PosixFileSystem files;
+    native::FileSystem files;
 
     EXPECT_THROW(WriteIni(files, folder.file("missing/keymint.ini"), "Default", "numbers", "1"),
                  platform::FileError);

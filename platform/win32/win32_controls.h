@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include "app/controls.h"
+
+namespace platform::win32 {
+
+// Whether the keyboard focus may rest on a control of this kind.
+bool takes_focus(app::ControlKind kind);
+
+// Creates the native control for one control of the model, hidden, as a child of `parent`.
+HWND create_control(HWND parent, const app::Control& control, int id);
+
+// Shows a model property on the native control. The tab control's selection, the list's
+// items and the background colour are the window's business.
+void show_property(HWND native, const app::Control& control, app::Property property);
+
+// A native control's text, in the program's encoding.
+std::string window_text(HWND native);
+
+}  // namespace platform::win32

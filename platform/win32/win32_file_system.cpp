@@ -1,0 +1,223 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <shlobj.h>
+
+#include "platform/win32/win32_file_io.h"
+#include "platform/win32/win32_replacement.h"
+#include "platform/win32/win32_text.h"
+
+namespace platform::win32 {
+namespace {
+
+std::size_t read_some(HANDLE file, char* buffer, std::size_t count, const std::string& path) {
+    DWORD got = 0;
+    auto chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    if (!::ReadFile(file, buffer, chunk, &got, nullptr)) {
+        fail("Could not read", path, ::GetLastError());
+    }
+    return got;
+}
+
+void seek_to(HANDLE file, std::uint64_t offset, const std::string& path) {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+        fail("Could not read", path, ::GetLastError());
+    }
+}
+
+class Win32AppendFile : public AppendFile {
+  public:
+    Win32AppendFile(std::string path, HANDLE file) : path_(std::move(path)), file_(file) {}
+
+    std::string tail(std::size_t count) override {
+        std::uint64_t size = size_of(file_.get(), path_);
+        auto take = static_cast<std::size_t>(std::min<std::uint64_t>(count, size));
+        seek_to(file_.get(), size - take, path_);
+        std::string bytes(take, '\0');
+        std::size_t used = 0;
+        while (used < take) {
+            std::size_t got = read_some(file_.get(), bytes.data() + used, take - used, path_);
+            if (got == 0) {
+                break;
+            }
+            used += got;
+        }
+        bytes.resize(used);
+        return from_ansi(bytes);
+    }
+
+    void write(std::string_view bytes) override {
+        std::uint64_t before = size_of(file_.get(), path_);
+        seek_to(file_.get(), before, path_);
+        try {
+            write_all(file_.get(), to_ansi(bytes), path_);
+        } catch (const FileError&) {
+            // A part of a record is worse than none: cut the fragment off again.
+            seek_to(file_.get(), before, path_);
+            ::SetEndOfFile(file_.get());
+            throw;
+        }
+    }
+
+  private:
+    std::string path_;
+    Handle file_;
+};
+
+// Hands out the file's text in UTF-8, converting whole characters only.
+class Win32ReadFile : public ReadFile {
+  public:
+    Win32ReadFile(std::string path, HANDLE file) : path_(std::move(path)), file_(file) {}
+
+    std::size_t read(char* buffer, std::size_t count) override {
+        while (converted_.empty() && count > 0) {
+            std::string raw = pending_;
+            std::size_t kept = raw.size();
+            raw.resize(kept + std::max<std::size_t>(count, 4096));
+            std::size_t got = read_some(file_.get(), raw.data() + kept, raw.size() - kept, path_);
+            raw.resize(kept + got);
+            std::size_t whole = got == 0 ? raw.size() : whole_ansi(raw);
+            pending_ = raw.substr(whole);
+            converted_ = from_ansi(std::string_view(raw).substr(0, whole));
+            if (got == 0) {
+                break;
+            }
+        }
+        std::size_t take = std::min(count, converted_.size());
+        std::memcpy(buffer, converted_.data(), take);
+        converted_.erase(0, take);
+        return take;
+    }
+
+    void seek(std::uint64_t offset) override {
+        seek_to(file_.get(), offset, path_);
+        pending_.clear();
+        converted_.clear();
+    }
+
+    FileStamp stamp() override { return stamp_of(file_.get(), path_); }
+
+  private:
+    std::string path_;
+    Handle file_;
+    std::string pending_;    // the first byte of a character split between two reads
+    std::string converted_;  // text the caller's buffer had no room for yet
+};
+
+}  // namespace
+
+bool Win32FileSystem::exists(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+std::string Win32FileSystem::read_all(const std::string& path) {
+    Handle file(open_disk_file("Could not open", path, GENERIC_READ, OPEN_EXISTING));
+    // The size is a hint only: the file may grow or shrink while it is read.
+    std::string bytes(static_cast<std::size_t>(size_of(file.get(), path)) + 1, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        std::size_t got = read_some(file.get(), bytes.data() + used, bytes.size() - used, path);
+        if (got == 0) {
+            break;
+        }
+        used += got;
+    }
+    bytes.resize(used);
+    return from_ansi(bytes);
+}
+
+// Access rights are those the folder hands down: Windows has no owner-only mode bits.
+void Win32FileSystem::touch(const std::string& path, FileAccess) {
+    if (::GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // An existing file is left alone, so a read-only one is fine here.
+        Handle check(open_disk_file("Could not open", path, 0, OPEN_EXISTING));
+        return;
+    }
+    Handle file(open_disk_file("Could not create", path, GENERIC_WRITE, OPEN_ALWAYS));
+    if (!file.close()) {
+        fail("Could not create", path, ::GetLastError());
+    }
+}
+
+void Win32FileSystem::create(const std::string& path, std::string_view contents, FileAccess) {
+    const char* what = exists(path) ? "Could not write to" : "Could not create";
+    Handle file(open_disk_file(what, path, GENERIC_WRITE, CREATE_ALWAYS));
+    write_all(file.get(), to_ansi(contents), path);
+    if (!file.close()) {
+        fail("Could not write to", path, ::GetLastError());
+    }
+}
+
+std::unique_ptr<AppendFile> Win32FileSystem::open_for_append(const std::string& path) {
+    HANDLE file =
+        open_disk_file("Could not open", path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    return std::make_unique<Win32AppendFile>(path, file);
+}
+
+FileStamp Win32FileSystem::stamp(const std::string& path) {
+    Handle file(open_disk_file("Could not read the attributes of", path, 0, OPEN_EXISTING));
+    return stamp_of(file.get(), path);
+}
+
+std::unique_ptr<ReadFile> Win32FileSystem::open_for_read(const std::string& path) {
+    HANDLE file = open_disk_file("Could not open", path, GENERIC_READ, OPEN_EXISTING);
+    return std::make_unique<Win32ReadFile>(path, file);
+}
+
+std::unique_ptr<Replacement> Win32FileSystem::begin_replace(const std::string& path, FileAccess) {
+    return std::make_unique<Win32Replacement>(path);
+}
+
+void Win32FileSystem::make_writable(const std::string& path) {
+    const std::wstring name = wide(path);
+    DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        fail("Could not read the attributes of", path, ::GetLastError());
+    }
+    if (!(attributes & FILE_ATTRIBUTE_READONLY)) {
+        return;
+    }
+    if (!::SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        fail("Could not make writable", path, ::GetLastError());
+    }
+}
+
+bool Win32FileSystem::folder_writable(const std::string& folder) {
+    // Only creating a file answers for access rules, read-only media and virtualised folders alike.
+    std::wstring probe =
+        wide(folder) + L"\\.keymint-probe-" + std::to_wstring(::GetCurrentProcessId());
+    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(file);
+    return true;
+}
+
+void Win32FileSystem::make_private_folder(const std::string& folder) {
+    std::wstring path = wide(folder);
+    std::replace(path.begin(), path.end(), L'/', L'\\');  // the shell call knows no other separator
+    int result = ::SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    if (result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS) {
+        DWORD attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return;
+        }
+        fail("Could not create the folder", folder, ERROR_DIRECTORY);
+    }
+    if (result != ERROR_SUCCESS) {
+        fail("Could not create the folder", folder, static_cast<DWORD>(result));
+    }
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace platform::win32 {
+
+// Files over CreateFileW. Contents cross this edge as UTF-8 inside the program and as the ANSI
+// code page on disk; line ends pass through as they are. Offsets and sizes (seek, stamps) count
+// the bytes on disk. Only disk files are opened: a device or a pipe is refused.
+class Win32FileSystem : public FileSystem {
+  public:
+    bool exists(const std::string& path) override;
+    std::string read_all(const std::string& path) override;
+    void touch(const std::string& path, FileAccess access) override;
+    void create(const std::string& path, std::string_view contents, FileAccess access) override;
+    std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
+    FileStamp stamp(const std::string& path) override;
+    std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
+    std::unique_ptr<Replacement> begin_replace(const std::string& path, FileAccess access) override;
+    void make_writable(const std::string& path) override;
+    bool folder_writable(const std::string& folder) override;
+    // The folder lies in the user's profile, whose access rules already keep other users out.
+    void make_private_folder(const std::string& folder) override;
+};
+
+}  // namespace platform::win32

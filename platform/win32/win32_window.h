@@ -1,0 +1,122 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/controls.h"
+#include "platform/window_system.h"
+
+namespace app {
+class frmMain;
+}
+
+namespace platform::win32 {
+
+// The real main window, built from frmMain's control inventory with the native controls. It
+// mirrors every property change of the model onto them and turns the user's actions into the
+// model's events.
+class Win32Window : public app::ControlObserver, public WindowSystem {
+  public:
+    Win32Window();
+    ~Win32Window() override;
+    Win32Window(const Win32Window&) = delete;
+    Win32Window& operator=(const Win32Window&) = delete;
+
+    // Creates one native control per control of `form` and starts observing it.
+    void build(app::frmMain& form);
+
+    HWND handle() const { return window_; }
+    // The native control built for a control of the model, or nullptr.
+    HWND control_handle(const std::string& name) const;
+    HICON icon() const { return icon_; }
+    UINT dpi() const { return dpi_; }
+    int pixels(int twips) const;
+
+    // Keyboard navigation and the window's own keys; true when the message was used up.
+    // Call for every message before dispatching it.
+    bool translate(MSG& message);
+
+    // Raised by the tray icon's notifications (1 left button, 2 right button) and when
+    // Explorer comes back and the icon must be added again.
+    std::function<void(int button)> on_tray_mouse;
+    std::function<void()> on_taskbar_created;
+    // Ends the process; the default ends the message loop.
+    std::function<void()> on_end_process;
+
+    // ControlObserver
+    void property_changed(const app::Control& control, app::Property property) override;
+
+    // WindowSystem
+    bool init_common_controls() override;
+    void show_window() override;
+    void hide_window() override;
+    bool window_visible() const override;
+    void set_window_state(WindowState state) override;
+    WindowState window_state() const override;
+    void popup_menu(const std::string& menu) override;
+    void end_process() override;
+
+  private:
+    struct Native {
+        app::Control* control;
+        HWND handle;
+        int container;  // index of the container's entry, or -1 for the window
+        bool on_tab;    // placed on the tab control
+    };
+
+    static LRESULT CALLBACK window_procedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK control_procedure(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT handle_control_message(Native& native, HWND handle, UINT message, WPARAM wparam,
+                                   LPARAM lparam);
+    bool handle_command(WPARAM wparam, LPARAM lparam);
+    LRESULT handle_notify(NMHDR& header);
+    LRESULT handle_colour(HDC dc, HWND child, bool edit);
+    // The brush behind a control, lined up for drawing into `dc`.
+    HBRUSH background(HDC dc, const Native& native);
+    void handle_draw(DRAWITEMSTRUCT& item);
+    bool handle_tray_callback(WPARAM wparam, LPARAM lparam);
+
+    void create_window();
+    void create_menu_item(app::Control& control);
+    void add_tooltip(HWND control, const std::string& text);
+    void order_controls();
+    void layout();
+    void make_fonts();
+    void paint_tab_background();
+    void show_tab(int index);
+    void mirror(const Native& native, app::Property property);
+    void close_request(int unload_mode);
+    bool move_focus(bool backwards);
+    Native* find(HWND handle);
+    POINT origin(const Native& native) const;
+
+    app::frmMain* form_ = nullptr;
+    HWND window_ = nullptr;
+    HWND tabs_ = nullptr;
+    HWND tooltips_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT link_font_ = nullptr;
+    HICON icon_ = nullptr;
+    HICON small_icon_ = nullptr;
+    HBRUSH tab_background_ = nullptr;
+    UINT dpi_ = 96;
+    UINT taskbar_created_ = 0;
+    std::vector<Native> natives_;
+    std::unordered_map<HWND, std::size_t> by_handle_;
+    std::unordered_map<std::string, std::size_t> by_name_;
+    // Controls in the order the Tab key walks them.
+    std::vector<std::size_t> tab_order_;
+    std::unordered_map<std::string, HMENU> menus_;
+    std::unordered_map<UINT, app::Control*> menu_items_;
+    HWND focus_ = nullptr;  // where the focus goes back to when the window is activated
+    wchar_t high_surrogate_ = 0;
+    bool mirroring_ = false;
+    bool session_ending_ = false;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Cross-builds the window test and runs it under Wine on a private X display, inside a Wine
+# desktop of its own, with the Turkish ANSI code page (1254). With --screenshot PNG it renders
+# the window into that file instead.
+# Needs the packages of `scripts/deps.sh --wine`.
+#   JOBS=n              parallel build jobs (2)
+#   KEYMINT_WINE_BUILD  build folder (build-windows)
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${KEYMINT_WINE_BUILD:-$root/build-windows}
+log=$build/window-build.log
+mkdir -p "$build"
+
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+if ! { cd "$root" && cmake --preset windows -B "$build" "${launcher[@]}" &&
+       cmake --build "$build" --target win32_window_tests keymint -j "${JOBS:-2}"; } >"$log" 2>&1; then
+    cat "$log"
+    echo "wine-window-tests: the Windows build failed" >&2
+    exit 1
+fi
+
+export WINEPREFIX=$build/wineprefix-window WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer at start-up
+export LANG=tr_TR.UTF-8 KEYMINT_TEST_CODE_PAGE=1254
+unset DISPLAY WAYLAND_DISPLAY
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+filter=()
+if [ "${1:-}" = "--screenshot" ]; then
+    export KEYMINT_SCREENSHOT='C:\keymint-window.bmp'
+    filter=(--gtest_filter=Win32WindowTest.Screenshot)
+fi
+
+# Wine looks for its own fonts (Tahoma, Marlett, MS Sans Serif) in the prefix's font folder.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -u /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+
+# Inside a Wine desktop, showing and hiding windows waits on no window manager. After the
+# suite, the real program starts in a copy of its folder, and a second start must end by itself.
+out=$build/tests/win32_window_tests.log
+folder=$build/tests/program-folder
+rm -rf "$folder" && mkdir -p "$folder" "$build/tests"
+cp -r "$build/bin/keymint.exe" "$build/bin/Language" "$folder/"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    wine=$1 tests=$2 folder=$3
+    shift 3
+    "$wine" wineboot -i </dev/null >/dev/null 2>&1
+    "$wine" explorer /desktop=keymint-tests,480x600 "$tests" "$@" </dev/null 2>&1
+    if [ -z "${KEYMINT_SCREENSHOT:-}" ]; then
+        # The places again at 144 dots per inch: the window grows with the screen.
+        desktop="HKCU\\Control Panel\\Desktop"
+        "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+        KEYMINT_TEST_DPI=144 "$wine" explorer /desktop=keymint-dpi,720x900 "$tests" \
+            --gtest_filter=*EveryControlLies* </dev/null 2>&1 | grep "^\[ *\(OK\|FAILED\) *\] .*(" |
+            sed "s/Win32WindowTest\./Win32WindowTest.At144Dpi./"
+        "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
+        cd "$folder"
+        "$wine" explorer /desktop=keymint-first,480x600 keymint.exe </dev/null >/dev/null 2>&1 &
+        for _ in $(seq 50); do [ -f sifreler.dat ] && break; sleep 0.2; done
+        if timeout 60 "$wine" explorer /desktop=keymint-second,480x600 keymint.exe \
+               </dev/null >/dev/null 2>&1 && [ -f sifreler.dat ]; then
+            echo "[       OK ] keymint.exe.ASecondStartEndsByItself"
+        else
+            echo "[  FAILED  ] keymint.exe.ASecondStartEndsByItself (timeout)"
+        fi
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+' bash "$wine" "$build/tests/win32_window_tests.exe" "$folder" "${filter[@]}" | tr -d '\r' | tee "$out"
+
+if [ "${1:-}" = "--screenshot" ]; then
+    python3 "$root/scripts/bmp_to_png.py" "$WINEPREFIX/drive_c/keymint-window.bmp" "$2"
+    exit 0
+fi
+passed=$(grep -c '^\[       OK \]' "$out" || true)
+failed=$(grep -c '^\[  FAILED  \].*(' "$out" || true)
+echo "wine window: $passed passed, $failed failed"
+grep -q '^\[  PASSED  \]' "$out" && [ "$failed" -eq 0 ]

@@ -1,0 +1,244 @@
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "app/inventory.h"
+#include "app/messages.h"
+#include "window_fixture.h"
+
+namespace {
+
+using platform::win32::wide;
+
+// Twips to pixels at the window's dots per inch: 15 twips a pixel at 96.
+TEST_F(Win32WindowTest, EveryControlLiesWhereTheInventoryPutsIt) {
+    const double dpi = desktop->window.dpi();
+    if (const char* expected = std::getenv("KEYMINT_TEST_DPI")) {
+        ASSERT_EQ(dpi, std::atof(expected));
+    }
+    auto pixels = [dpi](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440)); };
+    RECT client{};
+    GetClientRect(main_window(), &client);
+    EXPECT_EQ(client.right, pixels(4680));
+    EXPECT_EQ(client.bottom, pixels(7545));
+    for (const auto& control : form->controls()) {
+        const auto& definition = control.definition();
+        if (definition.kind == app::ControlKind::MenuItem) {
+            continue;
+        }
+        SCOPED_TRACE(definition.name);
+        HWND reference =
+            definition.container.empty() ? main_window() : handle(definition.container);
+        RECT place{};
+        GetWindowRect(handle(definition.name), &place);
+        MapWindowPoints(nullptr, reference, reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_EQ(place.left, pixels(definition.rect.left));
+        EXPECT_EQ(place.top, pixels(definition.rect.top));
+        EXPECT_EQ(place.right - place.left, pixels(definition.rect.width));
+        EXPECT_EQ(place.bottom - place.top, pixels(definition.rect.height));
+    }
+}
+
+TEST_F(Win32WindowTest, CaptionsAndTooltipsShowTheTextsOfTheWindow) {
+    EXPECT_EQ(text_of(main_window()), L"Keymint v0.3");
+    EXPECT_EQ(text_of("cmKapat"), L"Çıkış");
+    EXPECT_EQ(text_of("cmdOlustur"), L"Şifre &Oluştur");
+    EXPECT_EQ(text_of("blnOzelKarakterler"), L"&Sadece Aşağıdaki Karakterler");
+    EXPECT_EQ(text_of("intUzunluk"), L"8");
+    const wchar_t* tabs[] = {L"Generate", L"Records", L"Options", L"About"};
+    for (int i = 0; i < 4; ++i) {
+        wchar_t caption[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption;
+        item.cchTextMax = 64;
+        SendMessageW(handle("SSTab1"), TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ(caption, tabs[i]);
+    }
+
+    HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+    while (tips != nullptr && GetWindow(tips, GW_OWNER) != main_window()) {
+        tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
+    }
+    ASSERT_NE(tips, nullptr);
+    int tooltips = 0;
+    for (const auto& control : form->controls()) {
+        if (control.definition().tooltip.empty()) {
+            continue;
+        }
+        ++tooltips;
+        wchar_t tip[256] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = main_window();
+        tool.uId = reinterpret_cast<UINT_PTR>(handle(control.name()));
+        tool.lpszText = tip;
+        SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_EQ(tip, wide(control.definition().tooltip)) << control.name();
+    }
+    EXPECT_EQ(tooltips, 6);
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 6);
+}
+
+TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
+    const std::vector<std::string> expected = {
+        "cmKapat",           "cmdGizle",           "SSTab1",    "intUzunluk", "txtSifre",
+        "blnOzel",           "arrOzelKarakterler", "blnNumber", "blnLower",   "blnUpper",
+        "blnTumKarakterler", "blnOzelKarakterler", "cmdOlustur"};
+    EXPECT_EQ(GetFocus(), handle("cmdOlustur")) << "the window opens on Generate";
+    for (const auto& name : expected) {
+        MSG key{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_TRUE(desktop->window.translate(key));
+        EXPECT_EQ(GetFocus(), handle(name)) << name;
+    }
+}
+
+TEST_F(Win32WindowTest, AccessKeysAndEnterPressTheirButtons) {
+    MSG alt_o{GetFocus(), WM_SYSCHAR, L'o', 1 << 29, 0, {}};
+    if (!desktop->window.translate(alt_o)) {
+        DispatchMessageW(&alt_o);
+    }
+    pump();
+    std::wstring first = text_of("txtSifre");
+    EXPECT_EQ(first.size(), 8u) << "Alt+O is Şifre &Oluştur";
+
+    SetFocus(handle("cmdOlustur"));
+    MSG enter{GetFocus(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    EXPECT_TRUE(desktop->window.translate(enter));
+    pump();
+    EXPECT_NE(text_of("txtSifre"), first);
+    EXPECT_EQ(text_of("txtSifre").size(), 8u);
+}
+
+TEST_F(Win32WindowTest, TypedCharactersPassTheBoxesFilters) {
+    SendMessageW(handle("intUzunluk"), EM_SETSEL, 1, 1);
+    type("intUzunluk", L'a');
+    type("intUzunluk", L'5');
+    type("intUzunluk", 8);
+    EXPECT_EQ(text_of("intUzunluk"), L"85");
+    type("txtSifre", L'x');
+    EXPECT_EQ(text_of("txtSifre"), L"");
+    type("arrOzelKarakterler", L' ');
+    type("arrOzelKarakterler", L'€');
+    EXPECT_EQ(text_of("arrOzelKarakterler"), L"€");
+    EXPECT_EQ(form->arrOzelKarakterler.text(), "€");
+
+    // The up-down control's upper arrow steps the length.
+    SetWindowTextW(handle("intUzunluk"), L"8");
+    mouse_click(handle("UpDown1"), 5, 3);
+    EXPECT_EQ(text_of("intUzunluk"), L"9");
+}
+
+TEST_F(Win32WindowTest, ModeChangesShowOnTheNativeControls) {
+    auto brush_behind = [this](const std::string& name) {
+        HDC dc = GetDC(handle(name));
+        auto brush = SendMessageW(main_window(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                  reinterpret_cast<LPARAM>(handle(name)));
+        ReleaseDC(handle(name), dc);
+        return reinterpret_cast<HBRUSH>(brush);
+    };
+    EXPECT_EQ(brush_behind("arrOzelKarakterler"), GetSysColorBrush(COLOR_BTNFACE));
+    click("blnOzelKarakterler");
+    EXPECT_EQ(SendMessageW(handle("blnOzelKarakterler"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(handle("blnTumKarakterler"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(handle("blnUpper")));
+    EXPECT_FALSE(IsWindowEnabled(handle("cmdOlustur"))) << "the custom list is empty";
+    EXPECT_EQ(brush_behind("arrOzelKarakterler"), GetSysColorBrush(COLOR_WINDOW));
+    click("blnOzelKarakterler");
+    EXPECT_EQ(SendMessageW(handle("blnOzelKarakterler"), BM_GETCHECK, 0, 0), BST_CHECKED)
+        << "a chosen option stays chosen";
+
+    click("blnTumKarakterler");
+    click("blnUpper");
+    EXPECT_EQ(SendMessageW(handle("blnUpper"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(form->blnUpper.value(), 0);
+    EXPECT_TRUE(IsWindowEnabled(handle("cmdOlustur")));
+
+    SendMessageW(main_window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(handle("Label1")),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND)) << "links show the hand";
+}
+
+TEST_F(Win32WindowTest, GenerateRecordsInTheAnsiCodePageAndCopyLeavesThePassword) {
+    if (const char* code_page = std::getenv("KEYMINT_TEST_CODE_PAGE")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(code_page)));
+    }
+    click("blnOzelKarakterler");
+    SetWindowTextW(handle("arrOzelKarakterler"), L"£€");
+    SetWindowTextW(handle("intUzunluk"), L"6");
+    EXPECT_TRUE(IsWindowEnabled(handle("cmdOlustur")));
+    click("cmdOlustur");
+
+    std::wstring password = text_of("txtSifre");
+    ASSERT_EQ(password.size(), 6u);
+    std::string record = "temppass\r\n";
+    for (wchar_t character : password) {
+        ASSERT_TRUE(character == L'£' || character == L'€');
+        record += character == L'£' ? '\xA3' : '\x80';
+    }
+    EXPECT_EQ(file_bytes("sifreler.dat"), record + "\r\n");
+    EXPECT_TRUE(IsWindowEnabled(handle("cmdKopyala")));
+
+    click("cmdKopyala");
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().text, app::kCopied);
+    ASSERT_TRUE(OpenClipboard(main_window()));
+    auto* held = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    EXPECT_EQ(std::wstring(held != nullptr ? held : L""), password);
+    GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+    EXPECT_TRUE(
+        IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")));
+    CloseClipboard();
+}
+
+TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
+    click("cmdOlustur");
+    std::wstring password = text_of("txtSifre");
+    click_tab(app::kTabRecords);
+    HWND list = handle("lstSifreler");
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_FALSE(IsWindowVisible(handle("cmdOlustur")));
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2) << "the record and the empty last piece";
+
+    RECT first{};
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    mouse_click(list, first.left + 5, first.top + 2);
+    EXPECT_EQ(form->lstSifreler.list_index(), 0);
+    EXPECT_EQ(SendMessageW(handle("optSecililer"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    click("cmdSifreSil");
+    EXPECT_EQ(file_bytes("sifreler.dat"), "temppass\r\n");
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_FALSE(password.empty());
+}
+
+TEST_F(Win32WindowTest, TheCloseBoxHidesAndExitSavesTheSettings) {
+    click("cmdGizle");
+    EXPECT_TRUE(IsIconic(main_window()));
+    // The tray icon's left click arrives as the window's mouse move.
+    SendMessageW(main_window(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
+    EXPECT_FALSE(IsIconic(main_window()));
+
+    SendMessageW(main_window(), WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(main_window()));
+    EXPECT_FALSE(ended);
+
+    click("blnUpper");
+    click("cmKapat");
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(file_bytes("keymint.ini"),
+              "[Default]\r\nnumberofchars=8\r\notherchars=1\r\nnumbers=1\r\nlovercase=1\r\n"
+              "uppercase=0\r\n");
+}
+
+TEST_F(Win32WindowTest, ASecondCopyEndsByItself) {
+    EXPECT_FALSE(ended);
+    stop();
+    instance.previous = true;
+    ended = false;
+    start();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(IsWindowVisible(main_window()));
+}
+
+}  // namespace
