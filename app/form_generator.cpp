@@ -17,6 +17,11 @@ void frmMain::cmdOlustur_Click() {
 }
 
 void frmMain::Olustur() {
+    // A click before the records are indexed waits for the index, with the window answering.
+    records.when_ready([this] { guarded([this] { generate_password(); }); });
+}
+
+void frmMain::generate_password() {
     strKarakterler.clear();
     strYeniSifre.clear();
 
@@ -74,7 +79,7 @@ void frmMain::SifreOlustur(int length) {
 }
 
 bool frmMain::SifreKontrol(const std::string& strSifre) {
-    blnBulundu = objSifreler.is_on_record(strSifre);
+    blnBulundu = records.is_on_record(strSifre);
     return blnBulundu;
 }
 

@@ -3,12 +3,16 @@
 namespace app {
 
 void frmMain::ListeDoldur() {
-    lstSifreler.clear_items();
-    try {
-        lstSifreler.set_items(objSifreler.list());
-    } catch (const platform::FileError& error) {
-        report(error, "The recorded passwords could not be listed.");
+    if (!lstSifreler.items().empty() && records.list_unchanged()) {
+        // The file is as the list shows it: only the selection goes, as with a new list.
+        lstSifreler.set_list_index(-1);
+        return;
     }
+    lstSifreler.clear_items();
+    records.read_list([this](ListItems items) { lstSifreler.set_items(std::move(items)); },
+                      [this](const std::exception& error) {
+                          report(error, "The recorded passwords could not be listed.");
+                      });
 }
 
 void frmMain::SSTab1_Click(int PreviousTab) {
@@ -26,14 +30,34 @@ void frmMain::cmdSifreSil_Click() {
         if (optAll.value() != 0) {
             objSifreler.delete_all();
             lstSifreler.clear_items();
-        } else {
-            objSifreler.delete_matching(lstSifreler.list_text());
-            lstSifreler.clear_items();
-            ListeDoldur();
+            records.list_cleared();
+            return;
         }
     } catch (const platform::FileError& error) {
         report(error, "The records were not deleted; the file is unchanged.");
+        return;
     }
+    // A large file takes a while: the tab's controls rest until the new file is in place.
+    Control* tab_controls[] = {&lstSifreler, &optSecililer, &optAll, &cmdSifreSil};
+    for (Control* control : tab_controls) {
+        control->set_enabled(false);
+    }
+    const std::string text = lstSifreler.list_text();
+    records.rewrite([text](RecordsFile& file) { file.delete_matching(text); },
+                    [this, tab_controls](std::exception_ptr failure) {
+                        for (Control* control : tab_controls) {
+                            control->set_enabled(true);
+                        }
+                        try {
+                            if (failure) {
+                                std::rethrow_exception(failure);
+                            }
+                            lstSifreler.clear_items();
+                            ListeDoldur();
+                        } catch (const std::exception& error) {
+                            report(error, "The records were not deleted; the file is unchanged.");
+                        }
+                    });
 }
 
 }  // namespace app

@@ -21,6 +21,7 @@ void frmMain::Form_Load() {
         services_.messages.show(with_reason(text, error), kApplicationTitle,
                                 platform::MessageIcon::None);
     }
+    records.start();
 }
 
 void frmMain::Form_Activate() {

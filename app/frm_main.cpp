@@ -23,7 +23,8 @@ frmMain::frmMain(Services services)
       controls_(build_controls()),
       places_(services.program, services.files),
       objFSO(services.files),
-      objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName))) {
+      objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName))),
+      records(services.files, objSifreler.path(), services.tasks, services.window) {
     bind_events();
     Form_Initialize();
 }

@@ -12,6 +12,7 @@
 #include "app/event.h"
 #include "app/file_places.h"
 #include "app/records_file.h"
+#include "app/records_keeper.h"
 #include "app/services.h"
 
 namespace app {
@@ -139,6 +140,8 @@ class frmMain {
     void select_option(Control& option);
     void report(const std::exception& error, const std::string& context);
     void generator_message(const std::string& text);
+    // One Generate request, run once the records index is ready.
+    void generate_password();
     void update_copy_button();
     void fill_tray_record();
     // Back to the normal state, and visible again if a close request had hidden the window.
@@ -196,6 +199,8 @@ class frmMain {
     // Records file
     platform::FileSystem& objFSO;
     RecordsFile objSifreler;
+    // The no-repeat check's index and the records' long jobs, off the window's thread.
+    RecordsKeeper records;
 
     // The last password drawn, and the Run entry's data of the last autostart change.
     std::string strYeniSifre;

@@ -1,7 +1,10 @@
 #include "app/list_items.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
+
+#include "app/line_splitter.h"
 
 namespace app {
 
@@ -10,38 +13,51 @@ ListItems ListItems::from_lines(std::string text, std::string_view skipped) {
         throw std::length_error("The list is too large to show.");
     }
     auto shared = std::make_shared<const std::string>(std::move(text));
-    const std::string_view all(*shared);
-    auto spans = std::make_shared<std::vector<Span>>();
-    std::size_t breaks = 0;
-    for (auto at = all.find("\r\n"); at != std::string_view::npos; at = all.find("\r\n", at + 2)) {
-        ++breaks;
-    }
-    spans->reserve(breaks + 1);
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = all.find("\r\n", start);
-        std::size_t stop = end == std::string_view::npos ? all.size() : end;
-        if (all.substr(start, stop - start) != skipped) {
-            spans->push_back(
-                {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(stop - start)});
+    std::size_t count = 0;
+    for_each_line(*shared, [&](std::string_view line, std::uint64_t) { count += line != skipped; });
+    auto starts = std::make_shared<std::vector<std::uint32_t>>();
+    starts->reserve(count);
+    for_each_line(*shared, [&](std::string_view line, std::uint64_t start) {
+        if (line != skipped) {
+            starts->push_back(static_cast<std::uint32_t>(start));
         }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        start = end + 2;
-    }
+    });
     ListItems items;
     items.text_ = std::move(shared);
-    items.spans_ = std::move(spans);
+    items.starts_ = std::move(starts);
     return items;
 }
 
-std::string_view ListItems::at(std::size_t index) const {
-    if (!spans_) {
+std::string_view ListItems::up_to(std::size_t index, std::size_t limit) const {
+    if (!starts_) {
         throw std::out_of_range("The list is empty.");
     }
-    const Span& span = spans_->at(index);
-    return std::string_view(*text_).substr(span.start, span.length);
+    const std::string_view rest = std::string_view(*text_).substr(starts_->at(index));
+    const std::size_t end = rest.substr(0, limit).find_first_of("\r\n");
+    return rest.substr(0, end == std::string_view::npos ? limit : end);
+}
+
+std::string_view ListItems::at(std::size_t index) const {
+    return up_to(index, std::string_view::npos);
+}
+
+std::string ListItems::tail(std::size_t count) const {
+    if (!text_) {
+        return {};
+    }
+    return text_->substr(text_->size() - std::min(count, text_->size()));
+}
+
+std::string ListItems::shown(std::size_t index) const {
+    std::string_view item = up_to(index, kShownBytes + 1);
+    if (item.size() <= kShownBytes) {
+        return std::string(item);
+    }
+    std::size_t cut = kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(item[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return std::string(item.substr(0, cut)) + "\xE2\x80\xA6";
 }
 
 }  // namespace app

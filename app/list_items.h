@@ -8,27 +8,32 @@
 
 namespace app {
 
-// The items of a list box, kept as one text and the places of the items in it, so that a
-// million records cost little more than the file they came from.
+// The items of a list box, kept as one text and where each item starts in it, so that ten million
+// records cost little more than the file they came from.
 class ListItems {
   public:
+    // How much of an item a list shows; a record megabytes long stays whole in the file.
+    static constexpr std::size_t kShownBytes = 1000;
+
     ListItems() = default;
-    // Every piece of `text` between CR LF pairs, except the pieces equal to `skipped`. A text of
-    // 4 GiB or more is refused with std::length_error.
+    // Every line of `text` except the lines equal to `skipped`, the piece after the last line end
+    // included. A text of 4 GiB or more is refused with std::length_error.
     static ListItems from_lines(std::string text, std::string_view skipped);
 
-    std::size_t size() const { return spans_ ? spans_->size() : 0; }
+    std::size_t size() const { return starts_ ? starts_->size() : 0; }
     bool empty() const { return size() == 0; }
     std::string_view at(std::size_t index) const;
+    // The last `count` bytes of the text the items came from.
+    std::string tail(std::size_t count) const;
+    // The item as a list shows it: beyond kShownBytes cut at a character and ended with "…".
+    std::string shown(std::size_t index) const;
 
   private:
-    struct Span {
-        std::uint32_t start;
-        std::uint32_t length;
-    };
+    std::string_view up_to(std::size_t index, std::size_t limit) const;
+
     // Copies share both, so handing the items to a view costs nothing.
     std::shared_ptr<const std::string> text_;
-    std::shared_ptr<const std::vector<Span>> spans_;
+    std::shared_ptr<const std::vector<std::uint32_t>> starts_;
 };
 
 }  // namespace app

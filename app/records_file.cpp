@@ -1,5 +1,6 @@
 #include "app/records_file.h"
 
+#include "app/line_splitter.h"
 #include "app/text.h"
 
 namespace app {
@@ -7,15 +8,26 @@ namespace app {
 RecordsFile::RecordsFile(platform::FileSystem& files, std::string path)
     : files_(files), path_(std::move(path)) {}
 
+std::string RecordsFile::first_line() {
+    return std::string(kFirstLine) + std::string(kLineEnd);
+}
+
 void RecordsFile::make_sure_exists() {
     if (!files_.exists(path_)) {
-        files_.create(path_, std::string(kFirstLine) + std::string(kLineEnd),
-                      platform::FileAccess::OwnerOnly);
+        files_.create(path_, first_line(), platform::FileAccess::OwnerOnly);
+        return;
+    }
+    // A file left empty (a full disk at the first start) gets its first line now.
+    auto appending = files_.open_for_append(path_);
+    if (appending->tail(1).empty()) {
+        appending->write(first_line());
     }
 }
 
 std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append() {
-    make_sure_exists();
+    if (!files_.exists(path_)) {
+        make_sure_exists();
+    }
     return files_.open_for_append(path_);
 }
 
@@ -26,9 +38,11 @@ bool RecordsFile::is_on_record(std::string_view candidate) {
 
 void RecordsFile::append(platform::AppendFile& file, std::string_view password) {
     std::string line;
-    // A hand-edited file may lack its final line break; the new record must not join that line.
-    std::string last = file.tail(kLineEnd.size());
-    if (!last.empty() && last != kLineEnd) {
+    const std::string last = file.tail(1);
+    if (last.empty()) {
+        line = first_line();
+    } else if (last != "\r" && last != "\n") {
+        // A hand-edited file may lack its final line break; the record must not join that line.
         line += kLineEnd;
     }
     line += password;
@@ -36,8 +50,23 @@ void RecordsFile::append(platform::AppendFile& file, std::string_view password) 
     file.write(line);
 }
 
-ListItems RecordsFile::list() {
-    return ListItems::from_lines(files_.read_all(path_), kFirstLine);
+ListItems RecordsFile::list(platform::FileStamp* stamp) {
+    auto reading = files_.open_for_read(path_);
+    const platform::FileStamp opened = reading->stamp();
+    if (stamp != nullptr) {
+        *stamp = opened;
+    }
+    // The size is a hint only: the file may grow while it is read.
+    std::string text(opened.size + 1, '\0');
+    std::size_t used = 0;
+    while (std::size_t got = reading->read(text.data() + used, text.size() - used)) {
+        used += got;
+        if (used == text.size()) {
+            text.resize(text.size() * 2);
+        }
+    }
+    text.resize(used);
+    return ListItems::from_lines(std::move(text), kFirstLine);
 }
 
 void RecordsFile::delete_all() {
@@ -46,44 +75,38 @@ void RecordsFile::delete_all() {
 }
 
 void RecordsFile::delete_matching(std::string_view text) {
-    const std::string contents = files_.read_all(path_);
-    const std::string unwanted = upper_case(text);
-    std::string kept = std::string(kFirstLine) + std::string(kLineEnd);
-    kept.reserve(contents.size() + kept.size());
-    std::string_view rest(contents);
+    constexpr std::size_t kChunk = 1 << 20;
+    auto reading = files_.open_for_read(path_);
+    auto replacement = files_.begin_replace(path_, platform::FileAccess::OwnerOnly);
+    std::string kept = first_line();
     bool first = true;
-    for (;;) {
-        std::size_t end = rest.find(kLineEnd);
-        std::string_view piece = rest.substr(0, end);
-        if (!first && !piece.empty() && upper_case(piece) != unwanted) {
-            kept.append(piece).append(kLineEnd);
-        }
+    auto keep = [&](std::string_view piece, std::uint64_t) {
+        // The first line is the marker line unless a hand edit put a record there.
+        const bool marker = first && piece == kFirstLine;
         first = false;
-        if (end == std::string_view::npos) {
-            break;
+        if (!marker && !piece.empty() && !equal_ignoring_case(piece, text)) {
+            kept.append(piece).append(kLineEnd);
+            if (kept.size() >= kChunk) {
+                replacement->write(kept);
+                kept.clear();
+            }
         }
-        rest.remove_prefix(end + kLineEnd.size());
+    };
+    LineSplitter splitter;
+    std::string chunk(kChunk, '\0');
+    while (std::size_t got = reading->read(chunk.data(), chunk.size())) {
+        splitter.feed(std::string_view(chunk.data(), got), keep);
     }
-    files_.replace(path_, kept, platform::FileAccess::OwnerOnly);
+    splitter.finish(keep);
+    replacement->write(kept);
+    replacement->commit();
 }
 
 bool has_line(std::string_view text, std::string_view line) {
-    if (line.find(RecordsFile::kLineEnd) != std::string_view::npos) {
-        return false;
-    }
-    auto separator_before = [&](std::size_t pos) {
-        return pos == 0 || (pos >= 2 && text.substr(pos - 2, 2) == RecordsFile::kLineEnd);
-    };
-    auto separator_after = [&](std::size_t end) {
-        return end == text.size() || text.substr(end, 2) == RecordsFile::kLineEnd;
-    };
-    for (auto pos = text.find(line); pos != std::string_view::npos;
-         pos = text.find(line, pos + 1)) {
-        if (separator_before(pos) && separator_after(pos + line.size())) {
-            return true;
-        }
-    }
-    return false;
+    bool found = false;
+    for_each_line(text,
+                  [&](std::string_view piece, std::uint64_t) { found = found || piece == line; });
+    return found;
 }
 
 }  // namespace app

@@ -10,6 +10,7 @@
 namespace app {
 
 // The file "sifreler.dat": one password per line, each ended by CR LF, the first line "temppass".
+// Lines ended by a lone LF or CR (a file edited elsewhere) read the same; rewrites use CR LF.
 class RecordsFile {
   public:
     static constexpr std::string_view kFileName = "sifreler.dat";
@@ -20,7 +21,7 @@ class RecordsFile {
 
     const std::string& path() const { return path_; }
 
-    // Creates the file holding only the first line when it is missing.
+    // Creates the file holding only the first line when it is missing or empty.
     void make_sure_exists();
 
     // Opens the file for appending, re-creating it first when it has gone missing.
@@ -29,25 +30,31 @@ class RecordsFile {
     // True when a line of the file equals `candidate` exactly. An empty file holds no lines.
     bool is_on_record(std::string_view candidate);
 
-    // Adds `password` as a new last line.
+    // Adds `password` as a new last line; an empty file gets the first line before it.
     static void append(platform::AppendFile& file, std::string_view password);
 
     // Every line but "temppass", in file order; the empty piece after the last line break too.
-    ListItems list();
+    // `stamp`, when given, receives the stamp of the file that was read.
+    ListItems list(platform::FileStamp* stamp = nullptr);
+
+    std::unique_ptr<platform::ReadFile> open_for_read() { return files_.open_for_read(path_); }
+    platform::FileStamp stamp() { return files_.stamp(path_); }
 
     // Leaves only the first line. The file is replaced in one step, never left half-written.
     void delete_all();
 
-    // Removes every record equal to `text` without regard to letter case, and blank lines; the
-    // first line becomes "temppass" whatever it was.
+    // Removes every record equal to `text` without regard to letter case, and blank lines. The
+    // new file starts with "temppass"; a record that stood in its place stays, below it.
     void delete_matching(std::string_view text);
 
   private:
+    static std::string first_line();
+
     platform::FileSystem& files_;
     std::string path_;
 };
 
-// True when `text`, split at every CR LF, has a piece equal to `line`.
+// True when a line of `text` equals `line`.
 bool has_line(std::string_view text, std::string_view line);
 
 }  // namespace app

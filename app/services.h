@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/text_encoding.h"
+#include "platform/tasks.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
 
@@ -29,6 +30,7 @@ struct Services {
     platform::Tray& tray;
     platform::Shell& shell;
     platform::TextEncoding& encoding;
+    platform::Tasks& tasks;
 };
 
 }  // namespace app

@@ -158,6 +158,23 @@ std::string upper_case(std::string_view text) {
     return upper;
 }
 
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    auto ascii_upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 0x20 : c; };
+    std::size_t i = 0;
+    for (; i < a.size() && i < b.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            // An ASCII byte is always a whole character, so the rest folds on its own.
+            return upper_case(a.substr(i)) == upper_case(b.substr(i));
+        }
+        if (ascii_upper(x) != ascii_upper(y)) {
+            return false;
+        }
+    }
+    return a.size() == b.size();
+}
+
 std::vector<std::string> code_points(std::string_view text) {
     std::vector<std::string> points;
     while (!text.empty()) {

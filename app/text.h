@@ -26,4 +26,7 @@ bool is_invisible(char32_t code);
 // alphabets, each on its own (ß stays ß). Other characters stay as they are.
 std::string upper_case(std::string_view text);
 
+// upper_case(a) == upper_case(b), without copying either when they differ in ASCII.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
 }  // namespace app

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Runs every benchmark; each prints its own ratio against a reference measured in the same run.
+# Runs the records benchmark: one table, each figure beside a reference measured in the same run.
+# KEYMINT_BENCH_MAX_RECORDS=100000 keeps to the small sizes for a quick look.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for bench in build/bench/*_bench; do
-  echo "== $(basename "$bench")"
-  "$bench"
-done
+./build/bench/records_bench

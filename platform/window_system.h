@@ -22,6 +22,8 @@ class WindowSystem {
     virtual void popup_menu(const std::string& menu) = 0;
     // Ends the process as soon as the current handler returns; nothing else runs.
     virtual void end_process() = 0;
+    // Shows that the program is working (the busy pointer) while the window stays responsive.
+    virtual void set_busy(bool busy) = 0;
 };
 
 }  // namespace platform

@@ -17,8 +17,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         static_cast<std::size_t>(index.row()) >= items_.size()) {
         return {};
     }
-    std::string_view item = items_.at(static_cast<std::size_t>(index.row()));
-    return QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()));
+    return QString::fromStdString(items_.shown(static_cast<std::size_t>(index.row())));
 }
 
 }  // namespace platform::qt

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "platform/qt/qt_tasks.h"
 #include "platform/window_system.h"
 
 class QLabel;
@@ -44,6 +45,7 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     WindowState window_state() const override;
     void popup_menu(const std::string& menu) override;
     void end_process() override;
+    void set_busy(bool busy) override { show_busy_pointer(busy); }
 
     // The session is ending (log-off, shutdown): closes the window for good.
     void end_session();

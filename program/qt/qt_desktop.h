@@ -4,6 +4,7 @@
 
 #include "app/frm_main.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/qt_tasks.h"
 #include "platform/qt/qt_window.h"
 
 namespace program::qt {
@@ -24,6 +25,7 @@ class QtDesktop {
     platform::qt::QtClipboard clipboard;
     platform::qt::QtTray tray;
     platform::qt::QtShell shell;
+    platform::qt::QtTasks tasks;
 };
 
 }  // namespace program::qt

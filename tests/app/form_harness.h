@@ -37,11 +37,12 @@ struct FormHarness {
     doubles::FakeTray tray;
     doubles::FakeShell shell;
     doubles::FakeTextEncoding encoding;
+    doubles::HeldTasks tasks;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
         return {program, files,     random,    messages, sound, instance,
-                window,  *registry, clipboard, tray,     shell, encoding};
+                window,  *registry, clipboard, tray,     shell, encoding, tasks};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "doubles.h"
 #include "native.h"
 
 namespace {
 
-TEST(HasLine, MatchesWholeLinesSplitAtCrLfOnly) {
+TEST(HasLine, MatchesWholeLinesEndedByCrLfLfOrCr) {
     struct Case {
         std::string text;
         std::string line;
@@ -23,9 +25,12 @@ TEST(HasLine, MatchesWholeLinesSplitAtCrLfOnly) {
         {"temppass\r\nxabc\r\n", "abc", false},  // a suffix of a line
         {"temppass\r\nab\r\nc\r\n", "ab\r\nc", false},
         {"temppass\r\nlast", "last", true},  // no final line break
-        {"temppass\nabc\n", "abc", false},   // LF alone does not end a line
-        {"abc\rx\r\n", "abc", false},
-        {"temppass\r\nab\rc\r\n", "ab\rc", true},
+        {"temppass\nabc\n", "abc", true},    // edited on Linux
+        {"temppass\nab\nc", "b", false},
+        {"abc\rx\r\n", "abc", true},  // a lone CR ends a line too
+        {"abc\rx\r\n", "x", true},
+        {"temppass\r\nab\rc\r\n", "ab\rc", false},
+        {"ab\n\rcd", "cd", true},
         {"aa\r\naaa\r\n", "aaa", true},
         {"", "abc", false},
     };
@@ -69,12 +74,75 @@ TEST_F(RecordsFileTest, AppendingRecreatesAMissingFileAndNeverJoinsAnUnfinishedL
     EXPECT_TRUE(records.is_on_record("second"));
 }
 
-TEST_F(RecordsFileTest, AnEmptyFileHoldsNoRecords) {
+TEST_F(RecordsFileTest, AnEmptyFileHoldsNoRecordsAndGetsItsFirstLineBeforeAnAppend) {
     doubles::write_file(records.path(), "");
     EXPECT_FALSE(records.is_on_record("temppass"));
     auto appending = records.open_for_append();
     app::RecordsFile::append(*appending, "abc");
-    EXPECT_EQ(doubles::read_file(records.path()), "abc\r\n");
+    EXPECT_EQ(doubles::read_file(records.path()), "temppass\r\nabc\r\n");
+}
+
+// Files the program did not write itself: every record is seen, listed and kept by a delete.
+TEST_F(RecordsFileTest, HostileFilesLoseNoRecord) {
+    struct Case {
+        std::string file;
+        std::vector<std::string> listed;
+        std::string deleted;  // the record a delete asks for
+        std::string after_delete;
+        std::string after_append;  // of "new" to the file as it was
+    };
+    const Case cases[] = {
+        {"", {""}, "x", "temppass\r\n", "temppass\r\nnew\r\n"},
+        {"temppass\nabc\nxyz\n",
+         {"abc", "xyz", ""},
+         "ABC",
+         "temppass\r\nxyz\r\n",
+         "temppass\nabc\nxyz\nnew\r\n"},
+        {"temppass\rabc\rxyz\r",
+         {"abc", "xyz", ""},
+         "xyz",
+         "temppass\r\nabc\r\n",
+         "temppass\rabc\rxyz\rnew\r\n"},
+        {"temppass\r\nabc\r\nxyz",
+         {"abc", "xyz"},
+         "abc",
+         "temppass\r\nxyz\r\n",
+         "temppass\r\nabc\r\nxyz\r\nnew\r\n"},
+        {"abc\r\nxyz\r\n",
+         {"abc", "xyz", ""},
+         "xyz",
+         "temppass\r\nabc\r\n",
+         "abc\r\nxyz\r\nnew\r\n"},
+        {"abc\n\rxyz\r\r\n",
+         {"abc", "", "xyz", "", ""},
+         "q",
+         "temppass\r\nabc\r\nxyz\r\n",
+         "abc\n\rxyz\r\r\nnew\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        doubles::write_file(records.path(), c.file);
+        records.make_sure_exists();
+        const std::string started = doubles::read_file(records.path());
+        EXPECT_EQ(started, c.file.empty() ? "temppass\r\n" : c.file);
+
+        auto items = records.list();
+        std::vector<std::string> listed;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            listed.emplace_back(items.at(i));
+            EXPECT_TRUE(listed.back().empty() || records.is_on_record(listed.back()));
+        }
+        EXPECT_EQ(listed, c.listed);
+
+        doubles::write_file(records.path(), c.file);
+        app::RecordsFile::append(*records.open_for_append(), "new");
+        EXPECT_EQ(doubles::read_file(records.path()), c.after_append);
+        EXPECT_TRUE(records.is_on_record("new"));
+
+        doubles::write_file(records.path(), started);
+        records.delete_matching(c.deleted);
+        EXPECT_EQ(doubles::read_file(records.path()), c.after_delete);
+    }
 }
 
 TEST_F(RecordsFileTest, ReadingAMissingFileIsAnErrorNamingTheFile) {

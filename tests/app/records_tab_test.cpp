@@ -90,8 +90,8 @@ TEST_F(RecordsTabTest, ListingShowsEveryLineButTemppassInFileOrder) {
         {"temppass\r\nTEMPPASS\r\ntemppass \r\n", {"TEMPPASS", "temppass ", ""}},
         {"temppass\r\n\r\nabc\r\n", {"", "abc", ""}},
         {"temppass\r\nno line break", {"no line break"}},
-        {"temppass\nabc\n", {"temppass\nabc\n"}},
-        {"temppass\r\n£€a\rb\r\n", {"£€a\rb", ""}},
+        {"temppass\nabc\n", {"abc", ""}},
+        {"temppass\r\n£€a\rb\r\n", {"£€a", "b", ""}},
     };
     int round = 0;
     for (const auto& c : cases) {
@@ -119,8 +119,8 @@ TEST_F(RecordsTabTest, DeletingTheSelectedRecordRemovesEveryCopyOfItRegardlessOf
          "abc",
          "temppass\r\nabcd\r\nxabc\r\n",
          {"abcd", "xabc", ""}},
-        // The first line goes whatever it holds; "temppass" further down stays.
-        {"first\r\nabc\r\nxyz\r\n", "xyz", "temppass\r\nabc\r\n", {"abc", ""}},
+        // A record in the first line stays, below "temppass"; "temppass" further down stays.
+        {"first\r\nabc\r\nxyz\r\n", "xyz", "temppass\r\nfirst\r\nabc\r\n", {"first", "abc", ""}},
         {"temppass\r\nabc\r\ntemppass\r\nxyz\r\n",
          "abc",
          "temppass\r\ntemppass\r\nxyz\r\n",
@@ -129,7 +129,10 @@ TEST_F(RecordsTabTest, DeletingTheSelectedRecordRemovesEveryCopyOfItRegardlessOf
         {"temppass\r\nabc\r\nlast", "abc", "temppass\r\nlast\r\n", {"last", ""}},
         {"temppass\r\n£a€\r\n£A€\r\n€\r\n", "£A€", "temppass\r\n€\r\n", {"€", ""}},
         // With nothing selected only blank lines go.
-        {"hand\r\n\r\nabc\r\nABC\r\n\r\n", "", "temppass\r\nabc\r\nABC\r\n", {"abc", "ABC", ""}},
+        {"hand\r\n\r\nabc\r\nABC\r\n\r\n",
+         "",
+         "temppass\r\nhand\r\nabc\r\nABC\r\n",
+         {"hand", "abc", "ABC", ""}},
         {"temppass", "", "temppass\r\n", {""}},
     };
     for (const auto& c : cases) {

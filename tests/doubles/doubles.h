@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <set>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/text_encoding.h"
+#include "platform/tasks.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
 
@@ -175,12 +177,38 @@ class FakeWindowSystem : public platform::WindowSystem {
     platform::WindowState window_state() const override { return state; }
     void popup_menu(const std::string& menu) override { popped_up.push_back(menu); }
     void end_process() override { ended = true; }
+    void set_busy(bool now) override { busy = now; }
 
     int common_controls_calls = 0;
     bool visible = false;
     bool ended = false;
+    bool busy = false;
     std::vector<std::string> popped_up;
     platform::WindowState state = platform::WindowState::Normal;
+};
+
+// Runs each task at once, or, while `held`, keeps it until run_held().
+class HeldTasks : public platform::Tasks {
+  public:
+    void run(std::function<void()> work, std::function<void()> done) override {
+        if (held) {
+            waiting.push_back({std::move(work), std::move(done)});
+        } else {
+            work();
+            done();
+        }
+    }
+    void run_held() {
+        held = false;
+        while (!waiting.empty()) {
+            auto task = std::move(waiting.front());
+            waiting.pop_front();
+            task.first();
+            task.second();
+        }
+    }
+    bool held = false;
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> waiting;
 };
 
 }  // namespace doubles

@@ -5,7 +5,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/file_system.h"
 
@@ -40,18 +39,15 @@ class FakeFileSystem : public platform::FileSystem {
     std::unique_ptr<platform::Replacement> begin_replace(const std::string& path,
                                                          platform::FileAccess access) override;
     void make_writable(const std::string& path) override;
-    bool folder_writable(const std::string&) override { return folders_writable; }
-    void make_private_folder(const std::string& folder) override {
-        private_folders.push_back(folder);
-    }
+    // Folders are not modelled: every folder can be written and already exists.
+    bool folder_writable(const std::string&) override { return true; }
+    void make_private_folder(const std::string&) override {}
 
     // Bytes all files together may hold; a write that would pass it fails as a full disk does,
     // leaving the file as it was.
     std::size_t capacity = std::numeric_limits<std::size_t>::max();
     // The most one ReadFile::read hands back, to exercise chunk boundaries.
     std::size_t read_chunk = std::numeric_limits<std::size_t>::max();
-    bool folders_writable = true;
-    std::vector<std::string> private_folders;
     // How often a file was opened for reading (read_all or open_for_read).
     int reads = 0;
 

@@ -53,7 +53,7 @@ class InstalledStartupTest : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(home->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell, encoding},
+                          clipboard, tray, shell, encoding, tasks},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -70,6 +70,7 @@ class InstalledStartupTest : public QObject {
     doubles::FakeTray tray;
     doubles::FakeShell shell;
     platform::posix::Utf8Encoding encoding;
+    doubles::HeldTasks tasks;
     std::unique_ptr<platform::Registry> registry;
     std::unique_ptr<platform::qt::QtWindow> window;
     std::unique_ptr<app::frmMain> form;

@@ -24,7 +24,7 @@ class WindowFixture : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(folder->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell, encoding},
+                          clipboard, tray, shell, encoding, tasks},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }
@@ -52,6 +52,8 @@ class WindowFixture : public QObject {
     doubles::RecordingMessages messages;
     doubles::CountingSound sound;
     doubles::FixedInstanceFlag instance;
+    // Tasks run at once, so a test sees their results when its event returns.
+    doubles::HeldTasks tasks;
     platform::qt::QtClipboard clipboard;
     platform::qt::QtTray tray;
     doubles::FakeShell shell;

@@ -1,0 +1,120 @@
+// The window waits for the records' long jobs without blocking, and never loses a record to them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/inventory.h"
+#include "form_harness.h"
+
+namespace {
+
+class RecordsKeeperTest : public ::testing::Test {
+  protected:
+    // The next Generate draws `letter` eight times from the full pool.
+    void draw_next(char letter) {
+        for (int i = 0; i < 8; ++i) {
+            harness.pick(85, static_cast<std::uint64_t>(letter - 'A'));
+        }
+    }
+    std::string generate(char letter) {
+        draw_next(letter);
+        form().raise_click(form().cmdOlustur);
+        return form().txtSifre.text();
+    }
+    app::frmMain& form() { return *harness.form; }
+
+    FormHarness harness;
+};
+
+TEST_F(RecordsKeeperTest, AClickBeforeTheIndexIsReadyWaitsForItWithTheBusyPointer) {
+    harness.tasks.held = true;
+    harness.start();
+    EXPECT_EQ(generate('A'), "");
+    EXPECT_TRUE(harness.window.busy);
+    EXPECT_EQ(harness.records(), "temppass\r\n");
+
+    harness.tasks.run_held();
+    EXPECT_FALSE(harness.window.busy);
+    EXPECT_EQ(form().txtSifre.text(), "AAAAAAAA");
+    EXPECT_EQ(harness.records(), "temppass\r\nAAAAAAAA\r\n");
+}
+
+TEST_F(RecordsKeeperTest, TheNoRepeatCheckSeesWhatAnotherProgramDidToTheFile) {
+    harness.start();
+    form().raise_value_change(form().blnOncekilerOlmasin, 1);
+    const std::string path = harness.records_path();
+
+    std::ofstream(path, std::ios::binary | std::ios::app) << "AAAAAAAA\n";
+    EXPECT_EQ(generate('A'), "");
+    EXPECT_EQ(harness.records(), "temppass\r\nAAAAAAAA\n");
+
+    doubles::write_file(path + ".new", "temppass\r\nBBBBBBBB\r\n");
+    std::filesystem::rename(path + ".new", path);
+    EXPECT_EQ(generate('B'), "");
+    EXPECT_EQ(generate('A'), "AAAAAAAA");
+    EXPECT_EQ(harness.records(), "temppass\r\nBBBBBBBB\r\nAAAAAAAA\r\n");
+
+    doubles::write_file(path, "temppass\r\n");
+    EXPECT_EQ(generate('B'), "BBBBBBBB");
+    EXPECT_EQ(generate('B'), "");
+    EXPECT_EQ(harness.records(), "temppass\r\nBBBBBBBB\r\n");
+}
+
+TEST_F(RecordsKeeperTest, ADeleteRunsWithTheTabResting_AGenerateMeanwhileWaitsAndIsKept) {
+    harness.start();
+    doubles::write_file(harness.records_path(), "temppass\r\nabc\r\nxyz\r\n");
+    form().raise_tab_change(app::kTabRecords);
+    form().raise_list_select(form().lstSifreler, 0);
+
+    harness.tasks.held = true;
+    form().raise_click(form().cmdSifreSil);
+    app::Control* resting[] = {&form().lstSifreler, &form().optSecililer, &form().optAll,
+                               &form().cmdSifreSil};
+    for (auto* control : resting) {
+        EXPECT_FALSE(control->enabled()) << control->name();
+    }
+    EXPECT_TRUE(harness.window.busy);
+    EXPECT_EQ(generate('Q'), "");
+
+    harness.tasks.run_held();
+    for (auto* control : resting) {
+        EXPECT_TRUE(control->enabled()) << control->name();
+    }
+    EXPECT_FALSE(harness.window.busy);
+    EXPECT_EQ(form().txtSifre.text(), "QQQQQQQQ");
+    EXPECT_EQ(harness.records(), "temppass\r\nxyz\r\nQQQQQQQQ\r\n");
+    EXPECT_TRUE(harness.messages.shown.empty());
+}
+
+TEST_F(RecordsKeeperTest, ADeleteAllWhileTheListIsReadLeavesTheListEmpty) {
+    harness.start();
+    doubles::write_file(harness.records_path(), "temppass\r\nabc\r\n");
+    harness.tasks.held = true;
+    form().raise_tab_change(app::kTabRecords);
+    form().raise_value_change(form().optAll, 1);
+    form().raise_click(form().cmdSifreSil);
+    harness.tasks.run_held();
+    EXPECT_TRUE(form().lstSifreler.items().empty());
+    EXPECT_EQ(harness.records(), "temppass\r\n");
+    EXPECT_FALSE(harness.window.busy);
+}
+
+TEST_F(RecordsKeeperTest, ATabChangeKeepsTheListOnlyWhileTheFileIsUnchanged) {
+    harness.start();
+    doubles::write_file(harness.records_path(), "temppass\r\nabc\r\nxyz\r\n");
+    form().raise_tab_change(app::kTabRecords);
+    form().raise_list_select(form().lstSifreler, 1);
+    form().raise_tab_change(app::kTabGenerate);
+    EXPECT_EQ(form().lstSifreler.items().size(), 3u);
+    EXPECT_EQ(form().lstSifreler.list_index(), -1);
+
+    // Same size, same time: only the bytes tell.
+    auto time = std::filesystem::last_write_time(harness.records_path());
+    doubles::write_file(harness.records_path(), "temppass\r\nabc\r\nxyQ\r\n");
+    std::filesystem::last_write_time(harness.records_path(), time);
+    form().raise_tab_change(app::kTabRecords);
+    EXPECT_EQ(form().lstSifreler.items().at(1), "xyQ");
+}
+
+}  // namespace
