@@ -37,4 +37,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-windows build-sanitize dist
+	rm -rf build build-fuzz build-wine build-windows build-sanitize dist

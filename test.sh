@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Keymint with its tests (installing what they need first) and runs every test headless:
-# the registry suite under Wine, the fuzz targets for a short while, the main suites, every suite
-# again under ASan and UBSan, then the package: built, validated, unpacked and started as an
-# ordinary user.
+# the Windows suites and the Windows window under Wine, the fuzz targets for a short while, the
+# main suites, every suite again under ASan and UBSan, then the package: built, validated,
+# unpacked and started as an ordinary user.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/deps.sh --wine --package

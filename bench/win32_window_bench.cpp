@@ -20,6 +20,7 @@
 #include "platform/win32/win32_instance_flag.h"
 #include "platform/win32/win32_random_source.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text_encoding.h"
 #include "program/win32/win32_desktop.h"
 
 namespace {
@@ -78,12 +79,13 @@ struct Program {
     platform::win32::Win32RandomSource random;
     doubles::FixedInstanceFlag instance;
     platform::win32::Win32Registry registry;
+    platform::win32::Win32TextEncoding encoding;
     doubles::RecordingMessages messages;
     program::win32::Win32Desktop desktop;
     std::unique_ptr<app::frmMain> form;
 
     void start() {
-        form = desktop.start(program, files, random, instance, registry, &messages);
+        form = desktop.start(program, files, random, instance, registry, encoding, &messages);
         UpdateWindow(desktop.window.handle());
         pump();
     }
@@ -109,12 +111,19 @@ double records_fill(std::size_t count) {
     auto start = std::chrono::steady_clock::now();
     SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 4, item.top + 4));
     SendMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 4, item.top + 4));
+    // The file is read on the worker thread; the list is filled when its result comes back.
+    HWND list = keymint.desktop.window.control_handle("lstSifreler");
+    const auto expected = static_cast<LRESULT>(count + 1);
+    for (int round = 0; round < 20000 && SendMessageW(list, LB_GETCOUNT, 0, 0) != expected;
+         ++round) {
+        pump();
+        Sleep(1);
+    }
     UpdateWindow(keymint.desktop.window.handle());
     pump();
     double elapsed =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    HWND list = keymint.desktop.window.control_handle("lstSifreler");
-    if (SendMessageW(list, LB_GETCOUNT, 0, 0) != static_cast<LRESULT>(count + 1)) {
+    if (SendMessageW(list, LB_GETCOUNT, 0, 0) != expected) {
         std::fprintf(stderr, "the list holds the wrong number of rows\n");
         return -1;
     }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the system packages Keymint needs to build, test and run; with --wine also the
-# mingw-w64 cross compiler, Wine and the Turkish locale that the Windows build and tests need;
-# with --package the Debian packaging tools and the validators for the desktop entry, the
-# metainfo and the package.
+# mingw-w64 cross compiler, Wine, its fonts and the Turkish locale that the Windows build and
+# tests need; with --package the Debian packaging tools and the validators for the desktop entry,
+# the metainfo and the package.
 # Idempotent and quiet: packages already present are not touched.
 set -euo pipefail
 

@@ -48,7 +48,7 @@ awk -v k="$keymint" -v r="$reference" 'BEGIN {printf "  ratio %.2fx (target <= 1
 echo "Records tab from 1,000,000 records: $records ms (target <= 1000 ms)"
 linux=$root/build/bench/records_bench
 if [ -x "$linux" ]; then
-    figure=$(KEYMINT_BENCH_MAX_RECORDS=1000000 QT_QPA_PLATFORM=offscreen "$linux" |
+    figure=$(KEYMINT_BENCH_MAX_RECORDS=1000000 QT_QPA_PLATFORM=offscreen "$linux" 2>/dev/null |
         awk -F'|' '$1 ~ /^Records tab shown +1000000 / {split($2, f, " "); print f[1]}')
     [ -n "$figure" ] && awk -v w="$records" -v l="$figure" \
         'BEGIN {printf "  against the Linux window in this run (%s ms): %.2fx (target <= 1.5x)\n", l, w / l}'

@@ -119,7 +119,7 @@ std::string PosixFileSystem::read_all(const std::string& path) {
 void PosixFileSystem::touch(const std::string& path, FileAccess access) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
-        // Leaving a file as it is needs no write access: an installed language file is read-only.
+        // An existing file is left alone: an installed language file is read-only.
         if (!S_ISREG(info.st_mode)) {
             fail_not_regular("Could not open", path);
         }

@@ -71,10 +71,10 @@ std::wstring selected_text(HWND box) {
 
 LRESULT CALLBACK secret_copy(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                              DWORD_PTR) {
-    if (message == WM_COPY) {
+    if (message == WM_COPY || message == WM_CUT) {
         std::wstring selected = selected_text(box);
-        if (!selected.empty()) {
-            put_secret_on_clipboard(box, selected);
+        if (!selected.empty() && put_secret_on_clipboard(box, selected) && message == WM_CUT) {
+            SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
         }
         return 0;
     }

@@ -9,7 +9,8 @@
 namespace platform::win32 {
 
 // The clipboard, filled by the password box's own copy (WM_COPY) of its selection. The box
-// marks what it copies so that clipboard history, cloud clipboard and clipboard monitors skip it.
+// marks what it copies or cuts so that clipboard history, cloud clipboard and clipboard monitors
+// skip it.
 class Win32Clipboard : public Clipboard {
   public:
     // The edit box whose selection the program copies.

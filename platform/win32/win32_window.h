@@ -59,6 +59,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     WindowState window_state() const override;
     void popup_menu(const std::string& menu) override;
     void end_process() override;
+    void set_busy(bool busy) override;
 
   private:
     struct Native {
@@ -97,6 +98,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
 
     app::frmMain* form_ = nullptr;
     HWND window_ = nullptr;
+    bool busy_ = false;
     HWND tabs_ = nullptr;
     HWND tooltips_ = nullptr;
     HFONT font_ = nullptr;

@@ -13,10 +13,20 @@
 namespace platform::win32 {
 namespace {
 
-// The control characters that reach a box's key-press handler, as typed: Ctrl+C, Backspace,
-// Ctrl+V and Ctrl+X. Other keys that type a control character are the box's own.
-bool reaches_handler(wchar_t code) {
-    return code >= 0x20 ? code != 0x7F : code == 3 || code == 8 || code == 22 || code == 24;
+// The clipboard keys that type no character, as the codes of the keys that do.
+int clipboard_key(WPARAM key) {
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (key == VK_INSERT && shift && !control) {
+        return 22;  // paste, as Ctrl+V
+    }
+    if (key == VK_INSERT && control && !shift) {
+        return 3;  // copy, as Ctrl+C
+    }
+    if (key == VK_DELETE && shift && !control) {
+        return 24;  // cut, as Ctrl+X
+    }
+    return -1;
 }
 
 }  // namespace
@@ -54,6 +64,10 @@ LRESULT Win32Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
             handle_draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
             return TRUE;
         case WM_SETCURSOR:
+            if (busy_ && LOWORD(lparam) == HTCLIENT) {
+                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
             if (Native* native = find(reinterpret_cast<HWND>(wparam));
                 native != nullptr && native->control->kind() == app::ControlKind::Label) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -322,7 +336,18 @@ LRESULT Win32Window::handle_control_message(Native& native, HWND handle, UINT me
         ReleaseDC(handle, dc);
         return DefSubclassProc(handle, message, wparam, lparam);
     }
-    if (message != WM_CHAR || native.control->kind() != app::ControlKind::TextBox) {
+    if (native.control->kind() != app::ControlKind::TextBox ||
+        (message != WM_CHAR && message != WM_KEYDOWN)) {
+        return DefSubclassProc(handle, message, wparam, lparam);
+    }
+    if (message == WM_KEYDOWN) {
+        int code = clipboard_key(wparam);
+        if (code > 0) {
+            form_->raise_key_press(*native.control, code);
+            if (code == 0) {
+                return 0;
+            }
+        }
         return DefSubclassProc(handle, message, wparam, lparam);
     }
     // A character beyond the first plane comes as two halves; the handler sees it whole.
@@ -336,8 +361,6 @@ LRESULT Win32Window::handle_control_message(Native& native, HWND handle, UINT me
     int code = unit;
     if (IS_LOW_SURROGATE(unit) && high != 0) {
         code = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
-    } else if (!reaches_handler(unit)) {
-        return DefSubclassProc(handle, message, wparam, lparam);
     }
     form_->raise_key_press(*native.control, code);
     if (code == 0) {

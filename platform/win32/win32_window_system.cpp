@@ -24,6 +24,16 @@ void Win32Window::show_window() {
     }
 }
 
+void Win32Window::set_busy(bool busy) {
+    busy_ = busy;
+    // Shows the new pointer at once rather than at the next move of the mouse.
+    POINT pointer{};
+    if (GetCursorPos(&pointer) && WindowFromPoint(pointer) != nullptr) {
+        SendMessageW(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+}
+
 void Win32Window::hide_window() {
     ShowWindow(window_, SW_HIDE);
 }
@@ -80,12 +90,18 @@ bool Win32Window::translate(MSG& message) {
         (GetKeyState(VK_CONTROL) & 0x8000) == 0 && (GetKeyState(VK_MENU) & 0x8000) == 0) {
         return move_focus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
     }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
-        // Enter presses the push button that has the focus.
+    if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
         Native* focused = find(GetFocus());
-        if (focused != nullptr && focused->control->kind() == app::ControlKind::Button) {
+        auto kind = focused != nullptr ? focused->control->kind() : app::ControlKind::Picture;
+        // Enter presses the push button that has the focus.
+        if (kind == app::ControlKind::Button && message.wParam == VK_RETURN) {
             SendMessageW(focused->handle, BM_CLICK, 0, 0);
             return true;
+        }
+        // A text box gets Enter and Esc as the characters they type, for its filter.
+        if (kind == app::ControlKind::TextBox) {
+            return false;
         }
     }
     return IsDialogMessageW(window_, &message) != FALSE;

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_program_info.h"
 #include "platform/win32/win32_random_source.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text_encoding.h"
 #include "program/win32/win32_desktop.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -14,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32RandomSource random;
     platform::win32::Win32InstanceFlag instance(program.executable());
     platform::win32::Win32Registry registry;
+    platform::win32::Win32TextEncoding encoding;
     program::win32::Win32Desktop desktop;
-    auto form = desktop.start(program, files, random, instance, registry);
+    auto form = desktop.start(program, files, random, instance, registry, encoding);
     return desktop.run();
 }

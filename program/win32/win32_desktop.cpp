@@ -4,16 +4,15 @@
 
 namespace program::win32 {
 
-std::unique_ptr<app::frmMain> Win32Desktop::start(platform::ProgramInfo& program,
-                                                  platform::FileSystem& files,
-                                                  platform::RandomSource& random,
-                                                  platform::InstanceFlag& instance,
-                                                  platform::Registry& registry,
-                                                  platform::MessageBoxService* shown_messages) {
+std::unique_ptr<app::frmMain> Win32Desktop::start(
+    platform::ProgramInfo& program, platform::FileSystem& files, platform::RandomSource& random,
+    platform::InstanceFlag& instance, platform::Registry& registry,
+    platform::TextEncoding& encoding, platform::MessageBoxService* shown_messages) {
     app::Services services{
         program,   files,    random, shown_messages != nullptr ? *shown_messages : messages,
         sound,     instance, window, registry,
-        clipboard, tray,     shell,  encoding};
+        clipboard, tray,     shell,  encoding,
+        tasks};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.attach(window.handle(), window.icon());

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_tasks.h"
 #include "platform/win32/win32_text_encoding.h"
 #include "platform/win32/win32_tray.h"
 #include "platform/win32/win32_window.h"
@@ -21,6 +22,7 @@ class Win32Desktop {
                                         platform::RandomSource& random,
                                         platform::InstanceFlag& instance,
                                         platform::Registry& registry,
+                                        platform::TextEncoding& encoding,
                                         platform::MessageBoxService* messages = nullptr);
 
     // Takes the window's messages until the program ends; returns the exit code.
@@ -32,6 +34,7 @@ class Win32Desktop {
     platform::win32::Win32Clipboard clipboard;
     platform::win32::Win32Tray tray;
     platform::win32::Win32Shell shell;
+    platform::win32::Win32Tasks tasks;
     platform::win32::Win32TextEncoding encoding;
 };
 

@@ -9,7 +9,7 @@
 #include "app/records_file.h"
 #include "doubles.h"
 #include "fake_file_system.h"
-#include "platform/posix/posix_file_system.h"
+#include "native.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ TEST(RecordsIndex, SeesWhatAnotherProgramDidToTheFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.before);
         doubles::TempFolder folder;
-        platform::posix::PosixFileSystem files;
+        native::FileSystem files;
         const std::string path = folder.file("sifreler.dat");
         doubles::write_file(path, c.before);
         auto index = app::RecordsIndex::build(*files.open_for_read(path));

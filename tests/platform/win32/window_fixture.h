@@ -10,10 +10,12 @@
 #include <string>
 
 #include "doubles.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_random_source.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_text_encoding.h"
 #include "program/win32/win32_desktop.h"
 
 // The real window under test doubles for what would block (message boxes) or end the process,
@@ -31,7 +33,7 @@ class Win32WindowTest : public ::testing::Test {
                                    folder->file("Language/lang.ini"));
         desktop = std::make_unique<program::win32::Win32Desktop>();
         desktop->window.on_end_process = [this] { ended = true; };
-        form = desktop->start(*program, files, random, instance, registry, &messages);
+        form = desktop->start(*program, files, random, instance, registry, encoding, &messages);
         pump();
     }
 
@@ -50,6 +52,16 @@ class Win32WindowTest : public ::testing::Test {
                 DispatchMessageW(&message);
             }
         }
+    }
+
+    // Pumps until `done` holds: the records' long jobs finish on a worker thread.
+    template <class Condition>
+    bool pump_until(Condition done) {
+        for (int round = 0; round < 500 && !done(); ++round) {
+            Sleep(5);
+            pump();
+        }
+        return done();
     }
 
     HWND main_window() const { return desktop->window.handle(); }
@@ -94,6 +106,7 @@ class Win32WindowTest : public ::testing::Test {
     platform::win32::Win32RandomSource random;
     doubles::FixedInstanceFlag instance;
     platform::win32::Win32Registry registry;
+    platform::win32::Win32TextEncoding encoding;
     doubles::RecordingMessages messages;
     std::unique_ptr<program::win32::Win32Desktop> desktop;
     std::unique_ptr<app::frmMain> form;

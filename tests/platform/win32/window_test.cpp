@@ -123,6 +123,20 @@ TEST_F(Win32WindowTest, TypedCharactersPassTheBoxesFilters) {
     EXPECT_EQ(text_of("arrOzelKarakterler"), L"€");
     EXPECT_EQ(form->arrOzelKarakterler.text(), "€");
 
+    // Shift+Insert pastes without typing a character: it meets the filters as Ctrl+V.
+    platform::win32::put_secret_on_clipboard(main_window(), L"77");
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(handle("intUzunluk"), WM_KEYDOWN, VK_INSERT, 1);
+    SendMessageW(handle("arrOzelKarakterler"), WM_KEYDOWN, VK_INSERT, 1);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    pump();
+    EXPECT_EQ(text_of("intUzunluk"), L"85");
+    EXPECT_EQ(text_of("arrOzelKarakterler"), L"€77");
+
     // The up-down control's upper arrow steps the length.
     SetWindowTextW(handle("intUzunluk"), L"8");
     mouse_click(handle("UpDown1"), 5, 3);
@@ -198,6 +212,7 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     HWND list = handle("lstSifreler");
     EXPECT_TRUE(IsWindowVisible(list));
     EXPECT_FALSE(IsWindowVisible(handle("cmdOlustur")));
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; });
     ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2) << "the record and the empty last piece";
 
     RECT first{};
@@ -206,6 +221,7 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     EXPECT_EQ(form->lstSifreler.list_index(), 0);
     EXPECT_EQ(SendMessageW(handle("optSecililer"), BM_GETCHECK, 0, 0), BST_CHECKED);
     click("cmdSifreSil");
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; });
     EXPECT_EQ(file_bytes("sifreler.dat"), "temppass\r\n");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_FALSE(password.empty());
@@ -239,6 +255,45 @@ TEST_F(Win32WindowTest, ASecondCopyEndsByItself) {
     start();
     EXPECT_TRUE(ended);
     EXPECT_FALSE(IsWindowVisible(main_window()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Win32Tasks, WorkRunsAwayAndEachDoneComesBackInOrderOnTheWindowsThread) {
+    auto tasks = std::make_unique<platform::win32::Win32Tasks>();
+    const DWORD window_thread = GetCurrentThreadId();
+    std::vector<int> order;
+    std::vector<DWORD> workers;
+    for (int i = 0; i < 3; ++i) {
+        tasks->run([&workers] { workers.push_back(GetCurrentThreadId()); },
+                   [&order, i, window_thread] {
+                       EXPECT_EQ(GetCurrentThreadId(), window_thread);
+                       order.push_back(i);
+                   });
+    }
+    for (int round = 0; round < 2000 && order.size() < 3; ++round) {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        Sleep(1);
+    }
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    ASSERT_EQ(workers.size(), 3u);
+    EXPECT_NE(workers[0], window_thread);
+
+    // A done still to come when the tasks go is dropped.
+    bool called = false;
+    tasks->run([] {}, [&called] { called = true; });
+    Sleep(50);
+    tasks.reset();
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+    EXPECT_FALSE(called);
 }
 
 }  // namespace
