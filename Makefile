@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz format clean package windows
+.PHONY: build test run bench fuzz sanitize format clean package windows
 
 build:
 	cmake --preset default >/dev/null
@@ -14,9 +14,11 @@ run: build
 bench: build
 	./bench/run.sh
 
-# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
-windows:
-	./scripts/windows.sh
+# Every test under AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize.
+sanitize:
+	cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize
+	ctest --preset sanitize
 
 # FUZZ_SECONDS per target (default 300).
 fuzz:

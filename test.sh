@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Keymint with its tests (installing what they need first) and runs every test headless:
 # the Windows suites and the Windows window under Wine, the fuzz targets for a short while, the
-# main suites, then the package: built, validated, unpacked and started as an ordinary user.
+# main suites, every suite again under ASan and UBSan, then the package: built, validated,
+# unpacked and started as an ordinary user.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/deps.sh --wine --package
@@ -15,4 +16,9 @@ fuzz/run.sh registry "${FUZZ_SECONDS:-30}"
 
 export QT_QPA_PLATFORM=offscreen
 ctest --preset default --timeout 300
+
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize --timeout 300
+
 ./scripts/package-tests.sh

@@ -1,5 +1,7 @@
 #include "app/frm_main.h"
 
+#include <optional>
+
 #include "ini/ini_read.h"
 
 namespace app {
@@ -37,18 +39,21 @@ void frmMain::Dil() {
         {"MakerPage", &lblMakerLink},
         {"PasswordAdvice", &lblAdviceLink},
     };
+    std::optional<ini::IniText> language;
     try {
-        for (const auto& [key, control] : captions) {
-            control->set_caption(ini::ReadIni(objFSO, path, "Default", key));
-        }
-        for (const auto& [key, control] : later_captions) {
-            std::string caption = ini::ReadIni(objFSO, path, "Default", key);
-            if (!caption.empty()) {
-                control->set_caption(caption);
-            }
-        }
+        language.emplace(ini::IniText::load(objFSO, path));
     } catch (const platform::FileError&) {
         // Without a readable language file the built-in captions stay.
+        return;
+    }
+    for (const auto& [key, control] : captions) {
+        control->set_caption(language->value("Default", key));
+    }
+    for (const auto& [key, control] : later_captions) {
+        std::string caption = language->value("Default", key);
+        if (!caption.empty()) {
+            control->set_caption(caption);
+        }
     }
 }
 

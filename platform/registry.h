@@ -69,6 +69,7 @@ inline constexpr Result kCantOpen = 1011;
 inline constexpr Result kCantRead = 1012;
 inline constexpr Result kCantWrite = 1013;
 inline constexpr Result kRegistryIoFailed = 1016;
+inline constexpr Result kNoUnicodeTranslation = 1113;
 inline constexpr Result kKeyDeleted = 1018;
 
 // SECURITY_ATTRIBUTES; only its absence or presence matters here.

@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "platform/command_line.h"
 #include "registry/cregistry.h"
 
 namespace registry {
@@ -34,10 +35,8 @@ std::string strAutoRunPath(const platform::ProgramInfo& program) {
         path += program.separator();
     }
     path += program.base_name();
-    if (path.find_first_of(" \t") != std::string::npos) {
-        path = '"' + path + '"';
-    }
-    return path;
+    // Quoted so that the command-line rules give back exactly this path, whatever it holds.
+    return platform::join_command_line({path});
 }
 
 std::int32_t AutoRun(platform::Registry& registry, const platform::ProgramInfo& program) {

@@ -12,8 +12,9 @@ inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVer
 inline constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 // The command the Run entry holds: the program folder, a separator and the executable's base
-// name; in quotation marks when it holds a space or a tab, so that no other program can be
-// started in its place.
+// name; in quotation marks when it holds a space, a tab or a quotation mark (quotation marks and
+// the backslashes before them escaped as the command-line rules require), so that splitting it
+// gives back exactly this path and no other program can be started in its place.
 std::string strAutoRunPath(const platform::ProgramInfo& program);
 
 // 1 when the machine-wide Run key holds the program's entry, else 0. Never throws.

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
+#include "platform/posix/desktop_entry.h"
+#include "platform/posix/exec_quoting.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/posix/xdg_autostart.h"
 #include "registry/cregistry.h"
@@ -203,6 +206,8 @@ void raw_row(Input& input) {
 
 void exec_line(Input& input) {
     using namespace platform::posix;
+    using platform::join_command_line;
+    using platform::split_command_line;
     std::string exec = input.rest();
     auto arguments = arguments_from_exec(exec);
     if (!arguments) {
@@ -220,7 +225,9 @@ void desktop_file(Input& input) {
     { std::ofstream(w.autostart_folder + "/fuzz.desktop", std::ios::binary) << contents; }
     platform::posix::XdgAutostartFolder folder(w.autostart_folder);
     platform::posix::XdgAutostartFolder::Entry entry;
-    if (folder.read("fuzz", &entry) == reg::kSuccess) {
+    // A command that is not UTF-8 is read as it stands but never written: no entry can hold it.
+    if (folder.read("fuzz", &entry) == reg::kSuccess &&
+        platform::posix::valid_utf8(entry.command_line)) {
         check(!entry.command_line.empty(), "a visible entry has a command");
         check(folder.write("copy", entry) == reg::kSuccess, "an entry read can be written");
         platform::posix::XdgAutostartFolder::Entry copy;

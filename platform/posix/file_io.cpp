@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -136,7 +137,8 @@ int make_folders(const std::string& folder, mode_t mode) {
             return errno;
         }
         if (slash == std::string::npos) {
-            return 0;
+            struct stat info {};
+            return ::stat(folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? ENOTDIR : 0;
         }
     }
 }
@@ -145,12 +147,10 @@ char ascii_lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string ascii_lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        c = ascii_lower(c);
-    }
-    return lower;
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return ascii_lower(x) == ascii_lower(y);
+           });
 }
 
 FileStamp stamp_from(const struct stat& info) {

@@ -65,7 +65,7 @@ std::string resolve_links(const std::string& path);
 int make_folders(const std::string& folder, mode_t mode);
 
 char ascii_lower(char c);
-std::string ascii_lower(std::string_view text);
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b);
 
 FileStamp stamp_from(const struct stat& info);
 

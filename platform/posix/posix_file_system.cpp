@@ -202,19 +202,8 @@ bool PosixFileSystem::folder_writable(const std::string& folder) {
 }
 
 void PosixFileSystem::make_private_folder(const std::string& folder) {
-    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
-        std::string part = folder.substr(0, end);
-        struct stat info {};
-        if (::stat(part.c_str(), &info) == 0) {
-            if (!S_ISDIR(info.st_mode)) {
-                fail("Could not create the folder", folder, ENOTDIR);
-            }
-        } else if (errno != ENOENT || (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)) {
-            fail("Could not create the folder", part, errno);
-        }
-        if (end == std::string::npos) {
-            return;
-        }
+    if (int error = make_folders(folder, 0700); error != 0) {
+        fail("Could not create the folder", folder, error);
     }
 }
 

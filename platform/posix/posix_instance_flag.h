@@ -17,7 +17,7 @@ class PosixInstanceFlag : public InstanceFlag {
 
     bool previous_instance() override { return previous_; }
 
-    // $XDG_RUNTIME_DIR, or the temporary folder when it is unset.
+    // $XDG_RUNTIME_DIR, or else $XDG_CACHE_HOME/keymint (created for the user alone).
     static std::string default_lock_folder();
 
   private:

@@ -12,22 +12,6 @@ struct sqlite3;
 
 namespace platform::posix {
 
-// Answers a RegQueryValueExA-style request from a value's type and stored bytes: the type and
-// the stored size are always reported, the bytes copied only when `data` is given and `*size`
-// can hold them (else kMoreData).
-reg::Result answer_query(std::uint32_t stored_type, std::string_view stored, std::uint32_t* type,
-                         std::uint8_t* data, std::uint32_t* size);
-
-// ExpandEnvironmentStringsA over the process environment.
-std::uint32_t expand_environment(std::string_view source, char* destination, std::uint32_t size);
-
-// Splits a key path at its backslashes. A path that starts with a backslash, or has a part longer
-// than 255 characters, is refused; empty parts elsewhere are skipped.
-reg::Result split_key_path(std::string_view path, std::vector<std::string>* parts);
-
-// Texts for the result codes the POSIX registry answers with.
-std::string describe_result(reg::Result result);
-
 // The registry kept in one SQLite database. Key and value names compare without regard to
 // ASCII case; every change is one IMMEDIATE transaction, so several processes can share the
 // file. HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes, as writes to it are on Windows.
@@ -36,7 +20,8 @@ std::string describe_result(reg::Result result);
 class SqliteRegistry : public Registry {
   public:
     // `database` is a file path (its folder is created, owner-only) or an SQLite "file:" URI.
-    explicit SqliteRegistry(std::string database, int busy_timeout_ms = 5000);
+    // A lock held longer than `busy_timeout_ms` fails the call: the window must not freeze.
+    explicit SqliteRegistry(std::string database, int busy_timeout_ms = 1000);
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry&) = delete;
     SqliteRegistry& operator=(const SqliteRegistry&) = delete;
@@ -93,6 +78,17 @@ class SqliteRegistry : public Registry {
     reg::Result find_child(std::int64_t parent, const std::string& name, std::int64_t* id);
     reg::Result walk(std::int64_t from, const std::vector<std::string>& parts, std::int64_t* id);
     reg::Result fail(int sqlite_code);
+    // Runs `sql` on the value `name` of the key `key` in a transaction of its own: ?1 is the
+    // key, ?2 the name, `bind` binds the rest. With `must_exist`, a change of no row is
+    // kFileNotFound.
+    template <typename Bind>
+    reg::Result change_value(reg::Key key, std::string_view name, const char* sql, bool must_exist,
+                             Bind bind);
+    // Row `index` of the listing `sql` of the key `key` (opened with `needed` rights), handed
+    // to `answer`; kNoMoreItems past the last row.
+    template <typename Answer>
+    reg::Result listed_row(reg::Key key, std::uint32_t needed, const char* sql, std::uint32_t index,
+                           Answer answer);
     reg::Key add_handle(std::int64_t id, std::uint32_t access);
 
     std::string database_;

@@ -1,7 +1,12 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 
@@ -147,6 +152,92 @@ TEST_F(PosixFileSystemTest, ReadsInChunksAndStampsTheOpenFile) {
     EXPECT_NE(files.stamp(path), opened) << "a replacement is another file";
     EXPECT_EQ(reader->stamp(), opened);
     EXPECT_THROW(files.stamp(folder.file("absent")), platform::FileError);
+}
+
+TEST_F(PosixFileSystemTest, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const std::pair<const char*, std::function<void()>> operations[] = {
+        {"read", [&] { files.read_all(path); }},
+        {"open for reading", [&] { files.open_for_read(path); }},
+        {"append", [&] { files.open_for_append(path); }},
+        {"touch", [&] { files.touch(path, platform::FileAccess::Normal); }},
+        {"create", [&] { files.create(path, "x", platform::FileAccess::Normal); }},
+        {"replace", [&] { files.replace(path, "x", platform::FileAccess::Normal); }},
+    };
+    for (const auto& [what, operation] : operations) {
+        try {
+            operation();
+            ADD_FAILURE() << what << ": no error";
+        } catch (const platform::FileError& error) {
+            std::string message = error.what();
+            EXPECT_NE(message.find("\"" + path + "\": it is not a regular file."),
+                      std::string::npos)
+                << what << ": " << error.what();
+        }
+    }
+    EXPECT_EQ(entries_in(folder.path()), 1u);
+}
+
+TEST_F(PosixFileSystemTest, EveryOperationActsOnTheFileALinkPointsTo) {
+    doubles::TempFolder elsewhere;
+    std::string target = elsewhere.file("records.dat");
+    files.create(target, "first\n", platform::FileAccess::OwnerOnly);
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+
+    files.open_for_append(path)->write("second\n");
+    files.replace(path, files.read_all(path) + "third\n", platform::FileAccess::Normal);
+    EXPECT_EQ(doubles::read_file(target), "first\nsecond\nthird\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link survives the replacement";
+    EXPECT_EQ(mode_of(target), 0600u);
+    EXPECT_EQ(entries_in(elsewhere.path()), 1u);
+    EXPECT_EQ(files.stamp(path), files.stamp(target));
+
+    ::chmod(target.c_str(), 0400);
+    files.make_writable(path);
+    EXPECT_EQ(mode_of(target), 0600u);
+}
+
+// Runs `body` in a child process that may write at most `limit` bytes to any file, as on a disk
+// that fills up; the child's exit code is what `body` returns.
+int with_file_size_limit(rlim_t limit, const std::function<int()>& body) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit cap{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &cap);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+TEST_F(PosixFileSystemTest, OnAFullDiskNeitherAppendNorReplaceLeavesAPart) {
+    files.create(path, "temppass\r\n", platform::FileAccess::OwnerOnly);
+    int appended = with_file_size_limit(16, [&] {
+        try {
+            files.open_for_append(path)->write("0123456789\r\n");
+            return 1;
+        } catch (const platform::FileError&) {
+            return 0;
+        }
+    });
+    EXPECT_EQ(appended, 0) << "the append must fail";
+    EXPECT_EQ(doubles::read_file(path), "temppass\r\n");
+
+    int replaced = with_file_size_limit(16, [&] {
+        try {
+            files.replace(path, std::string(100, 'x'), platform::FileAccess::OwnerOnly);
+            return 1;
+        } catch (const platform::FileError&) {
+            return 0;
+        }
+    });
+    EXPECT_EQ(replaced, 0) << "the replacement must fail";
+    EXPECT_EQ(doubles::read_file(path), "temppass\r\n");
+    EXPECT_EQ(entries_in(folder.path()), 1u);
 }
 
 }  // namespace

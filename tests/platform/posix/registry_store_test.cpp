@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "platform/command_line.h"
+#include "platform/posix/exec_quoting.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/posix/xdg_autostart.h"
 #include "registry/autostart.h"
@@ -97,10 +100,10 @@ TEST_F(PosixStoreTest, TheExecLineIsQuotedAndEscapedForTheDesktop) {
 }
 
 TEST_F(PosixStoreTest, ExecLinesAndCommandLinesConvertBothWays) {
+    using platform::join_command_line;
+    using platform::split_command_line;
     using platform::posix::arguments_from_exec;
     using platform::posix::exec_from_arguments;
-    using platform::posix::join_command_line;
-    using platform::posix::split_command_line;
     const std::vector<std::vector<std::string>> argument_lists = {
         {"/usr/bin/keymint"},
         {"/opt/My Tools/keymint", "--flag", ""},
@@ -117,6 +120,67 @@ TEST_F(PosixStoreTest, ExecLinesAndCommandLinesConvertBothWays) {
     EXPECT_EQ(arguments_from_exec("/usr/bin/x %U --opt=\"a b\" %%"),
               (std::vector<std::string>{"/usr/bin/x", "--opt=a b", "%"}));
     EXPECT_EQ(arguments_from_exec("\"unterminated"), std::nullopt);
+}
+
+TEST_F(PosixStoreTest, AnyProgramPathStartsExactlyThatProgram) {
+    for (std::string folder :
+         {"/opt/My Tools", "/opt/a\" \"b", "/opt/q\"uote", "/opt/bs\\\"q", "/opt/tail\\",
+          "/opt/50%off", "/opt/$HOME", "/opt/`id`", "/opt/new\nline", "/opt/t\tab"}) {
+        SCOPED_TRACE(folder);
+        FakeProgram there(folder, "keymint", '/');
+        ASSERT_TRUE(registry::AutoRun(*registry_, there, 1).ok());
+        std::vector<std::string> started = {folder + "/keymint"};
+        std::string exec = exec_line();
+        EXPECT_EQ(platform::posix::arguments_from_exec(exec), started) << exec;
+        EXPECT_EQ(platform::split_command_line(registry::strAutoRunPath(there)), started);
+        EXPECT_EQ(registry::AutoRun(*registry_, there), 1);
+    }
+
+    fs::remove(entry_file());
+    FakeProgram not_utf8("/opt/caf\xe9", "keymint", '/');
+    registry::AutoRunChange refused = registry::AutoRun(*registry_, not_utf8, 1);
+    EXPECT_NE(refused.error.find("UTF-8"), std::string::npos) << refused.error;
+    EXPECT_EQ(refused.state, 0);
+    EXPECT_FALSE(fs::exists(entry_file()));
+}
+
+TEST_F(PosixStoreTest, AnEntryWhoseLastArgumentEndsInABackslashReadsBack) {
+    registry::cRegistry entry(*registry_, program_);
+    entry.ClassKey(registry::kHkeyLocalMachine);
+    entry.SectionKey(registry::kRunKey);
+    entry.ValueKey("keymint");
+    entry.ValueType(registry::kRegSz);
+    const std::string command = platform::join_command_line({"/opt/tools/keymint", "C:\\dir\\"});
+    entry.Value(command);
+    EXPECT_EQ(entry.Value(), registry::Variant(command));
+}
+
+TEST_F(PosixStoreTest, AnAutostartPlaceThatIsNoFolderOrNoFileIsNamedInTheMessage) {
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        fs::path named;
+    };
+    const Case cases[] = {
+        {"the autostart folder is a file", [&] { write_file(home_ / "autostart", "not a folder"); },
+         home_ / "autostart"},
+        {"the entry is a FIFO",
+         [&] {
+             fs::create_directories(home_ / "autostart");
+             ::mkfifo(entry_file().c_str(), 0600);
+         },
+         entry_file()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(home_ / "autostart");
+        c.spoil();
+        registry::AutoRunChange change = registry::AutoRun(*registry_, program_, 1);
+        EXPECT_NE(change.error.find("\"" + c.named.string() + "\""), std::string::npos)
+            << change.error;
+        EXPECT_EQ(change.state, 0);
+    }
+    fs::remove_all(home_ / "autostart");
 }
 
 TEST_F(PosixStoreTest, AnEntryRemovedOrSwitchedOffByTheDesktopReadsAsAbsent) {
@@ -252,6 +316,7 @@ TEST_F(PosixStoreTest, ALockedDatabaseFailsWritesWithoutHangingAndRecovers) {
         ADD_FAILURE() << "a write went through a held lock";
     } catch (const registry::RegistryError& error) {
         EXPECT_EQ(error.cause(), reg::kLockViolation);
+        EXPECT_NE(store.describe(error.cause()).find(database().string()), std::string::npos);
     }
     object.Default(std::string("?"));
     registry::Variant during = object.Value();
