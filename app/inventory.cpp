@@ -65,8 +65,9 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
          "Kayıtlı şifreler tekrar oluşturulmasın", {240, 240, 2775, 615}, 12, "", 1},
         {"chkAutoStart", K::CheckBox, "Frame4", kTabOptions, "Program sistem açılışında başlasın",
          {240, 840, 2775, 375}, 11},
-        {"chkClearClipboard", K::CheckBox, "Frame4", kTabOptions, "Panoyu 30 saniye sonra temizle",
-         {240, 1215, 3855, 240}, 30, "", 1},
+        // Below the frame, which the two boxes above fill.
+        {"chkClearClipboard", K::CheckBox, "SSTab1", kTabOptions, "Panoyu 30 saniye sonra temizle",
+         {360, 2055, 3855, 375}, 30, "", 1},
 
         // Tab "About"
         {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},
