@@ -59,7 +59,10 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
         cd "$folder"
         "$wine" explorer /desktop=keymint-first,480x600 keymint.exe </dev/null >/dev/null 2>&1 &
-        for _ in $(seq 50); do [ -f sifreler.dat ] && break; sleep 0.2; done
+        # A cold prefix can take a while; the instance flag is taken when the window first
+        # activates, just after the records file is made, so give it a moment beyond that.
+        for _ in $(seq 300); do [ -f sifreler.dat ] && break; sleep 0.2; done
+        sleep 2
         if timeout 60 "$wine" explorer /desktop=keymint-second,480x600 keymint.exe \
                </dev/null >/dev/null 2>&1 && [ -f sifreler.dat ]; then
             echo "[       OK ] keymint.exe.ASecondStartEndsByItself"
