@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/generator.h"
+#include "app/line_splitter.h"
 #include "app/messages.h"
 #include "app/text.h"
 
@@ -122,17 +123,14 @@ class LineSet {
     std::size_t count_ = 0;
 };
 
-// Every line of the records file, as views into its text, with room for `more`. A lone LF or CR
-// (a file edited elsewhere) ends a line too: no password holds either.
+// Every line of the records file, as views into its text, with room for `more`.
 LineSet lines_of(std::string_view text, std::uint64_t more) {
     LineSet lines(text.size() / 10 + more + 1);
-    while (!text.empty()) {
-        std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
-        if (end != 0) {
-            lines.insert(text.substr(0, end));
+    for_each_line(text, [&](std::string_view line, std::uint64_t start) {
+        if (!line.empty()) {
+            lines.insert(text.substr(start, line.size()));
         }
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
+    });
     return lines;
 }
 

@@ -62,16 +62,7 @@ ListItems RecordsFile::list(platform::FileStamp* stamp) {
     if (stamp != nullptr) {
         *stamp = opened;
     }
-    // The size is a hint only: the file may grow while it is read.
-    std::string text(opened.size + 1, '\0');
-    std::size_t used = 0;
-    while (std::size_t got = reading->read(text.data() + used, text.size() - used)) {
-        used += got;
-        if (used == text.size()) {
-            text.resize(text.size() * 2);
-        }
-    }
-    text.resize(used);
+    std::string text = platform::read_to_end(*reading);
     return ListItems::from_lines(std::move(text), kFirstLine);
 }
 

@@ -51,6 +51,25 @@ class ReadFile {
     virtual FileStamp stamp() = 0;
 };
 
+// What is left of the file, to its end. The size the file had when opened is only a hint: it
+// may grow or shrink while it is read.
+inline std::string read_to_end(ReadFile& file) {
+    std::string contents(static_cast<std::size_t>(file.stamp().size) + 1, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        if (used == contents.size()) {
+            contents.resize(contents.size() * 2);
+        }
+        std::size_t got = file.read(contents.data() + used, contents.size() - used);
+        if (got == 0) {
+            break;
+        }
+        used += got;
+    }
+    contents.resize(used);
+    return contents;
+}
+
 // A new version of a file, written in chunks to a temporary file beside it (beside the file a
 // link points to); commit() flushes it and renames it over the file in one step. Dropped
 // uncommitted, the temporary file is removed.

@@ -98,23 +98,7 @@ bool PosixFileSystem::exists(const std::string& path) {
 }
 
 std::string PosixFileSystem::read_all(const std::string& path) {
-    Descriptor fd = open_regular("Could not open", path, O_RDONLY);
-    // The size is a hint only: the file may grow or shrink while it is read.
-    std::string contents(
-        static_cast<std::size_t>(stat_of("Could not read", path, fd.get()).st_size) + 1, '\0');
-    std::size_t used = 0;
-    for (;;) {
-        if (used == contents.size()) {
-            contents.resize(contents.size() * 2);
-        }
-        std::size_t got = read_some(fd.get(), contents.data() + used, contents.size() - used, path);
-        if (got == 0) {
-            break;
-        }
-        used += got;
-    }
-    contents.resize(used);
-    return contents;
+    return read_to_end(*open_for_read(path));
 }
 
 void PosixFileSystem::touch(const std::string& path, FileAccess access) {

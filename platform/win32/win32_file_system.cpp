@@ -117,22 +117,7 @@ bool Win32FileSystem::exists(const std::string& path) {
 }
 
 std::string Win32FileSystem::read_all(const std::string& path) {
-    Handle file(open_disk_file("Could not open", path, GENERIC_READ, OPEN_EXISTING));
-    // The size is a hint only: the file may grow or shrink while it is read.
-    std::string bytes(static_cast<std::size_t>(size_of(file.get(), path)) + 1, '\0');
-    std::size_t used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            bytes.resize(bytes.size() * 2);
-        }
-        std::size_t got = read_some(file.get(), bytes.data() + used, bytes.size() - used, path);
-        if (got == 0) {
-            break;
-        }
-        used += got;
-    }
-    bytes.resize(used);
-    return from_ansi(bytes);
+    return read_to_end(*open_for_read(path));
 }
 
 // Access rights are those the folder hands down: Windows has no owner-only mode bits.
