@@ -1,6 +1,8 @@
 // The Windows window under Wine, one measurement per process:
 //   startup            program start until Keymint's window is shown and painted
 //   startup-reference  the same for a bare window holding a four-tab tab control
+//   startup-controls   the same for a bare window holding Keymint's controls, plainly made:
+//                      what any window with these controls costs, without the program
 //   records N          filling the Records tab from a file of N records, until painted
 // Prints the milliseconds; scripts/wine-bench.sh runs each several times and prints the ratios.
 #include <windows.h>
@@ -12,10 +14,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "app/frm_main.h"
+#include "app/inventory.h"
 #include "doubles.h"
+#include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_instance_flag.h"
 #include "platform/win32/win32_random_source.h"
@@ -47,8 +52,33 @@ LRESULT CALLBACK plain_procedure(HWND window, UINT message, WPARAM wparam, LPARA
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-double reference_startup() {
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
+// Every control of the inventory, each made with one call where it lies, shown when it lies on
+// the first tab: no model, fonts, tooltips, tray or files.
+void add_plain_controls(HWND window) {
+    const auto& inventory = app::frmMain_inventory();
+    std::map<std::string, POINT> origins;
+    int id = 100;
+    for (const auto& definition : inventory) {
+        if (definition.kind == app::ControlKind::MenuItem) {
+            continue;
+        }
+        POINT at{definition.rect.left / app::kTwipsPerPixelAt96Dpi,
+                 definition.rect.top / app::kTwipsPerPixelAt96Dpi};
+        if (auto outer = origins.find(definition.container); outer != origins.end()) {
+            at.x += outer->second.x;
+            at.y += outer->second.y;
+        }
+        origins[definition.name] = at;
+        app::Control control(definition);
+        RECT place{at.x, at.y, at.x + definition.rect.width / app::kTwipsPerPixelAt96Dpi,
+                   at.y + definition.rect.height / app::kTwipsPerPixelAt96Dpi};
+        bool shown = definition.tab == app::kOnEveryTab || definition.tab == app::kTabGenerate;
+        platform::win32::create_control(window, control, id++, place, shown ? WS_VISIBLE : 0);
+    }
+}
+
+double reference_startup(bool with_controls) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
@@ -59,12 +89,16 @@ double reference_startup() {
     RegisterClassExW(&window_class);
     HWND window = CreateWindowExW(0, L"Reference", L"Reference", WS_OVERLAPPEDWINDOW, 0, 0, 330,
                                   540, nullptr, nullptr, window_class.hInstance, nullptr);
-    HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE, 8, 80, 299, 377,
-                                window, nullptr, window_class.hInstance, nullptr);
-    for (const wchar_t* caption : {L"Generate", L"Records", L"Options", L"About"}) {
-        TCITEMW item{TCIF_TEXT, 0, 0, const_cast<wchar_t*>(caption), 0, 0, 0};
-        SendMessageW(tabs, TCM_INSERTITEMW, SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0),
-                     reinterpret_cast<LPARAM>(&item));
+    if (with_controls) {
+        add_plain_controls(window);
+    } else {
+        HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, nullptr, WS_CHILD | WS_VISIBLE, 8, 80, 299,
+                                    377, window, nullptr, window_class.hInstance, nullptr);
+        for (const wchar_t* caption : {L"Generate", L"Records", L"Options", L"About"}) {
+            TCITEMW item{TCIF_TEXT, 0, 0, const_cast<wchar_t*>(caption), 0, 0, 0};
+            SendMessageW(tabs, TCM_INSERTITEMW, SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0),
+                         reinterpret_cast<LPARAM>(&item));
+        }
     }
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -138,11 +172,15 @@ int main(int argc, char** argv) {
     if (mode == "startup") {
         result = keymint_startup();
     } else if (mode == "startup-reference") {
-        result = reference_startup();
+        result = reference_startup(false);
+    } else if (mode == "startup-controls") {
+        result = reference_startup(true);
     } else if (mode == "records" && argc > 2) {
         result = records_fill(std::strtoul(argv[2], nullptr, 10));
     } else {
-        std::fprintf(stderr, "usage: win32_window_bench startup|startup-reference|records N\n");
+        std::fprintf(
+            stderr,
+            "usage: win32_window_bench startup|startup-reference|startup-controls|records N\n");
         return 2;
     }
     std::printf("%.1f\n", result);

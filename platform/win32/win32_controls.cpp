@@ -75,13 +75,17 @@ bool takes_focus(app::ControlKind kind) {
     }
 }
 
-HWND create_control(HWND parent, const app::Control& control, int id) {
+HWND create_control(HWND parent, const app::Control& control, int id, const RECT& place,
+                    DWORD style) {
     NativeClass native = native_class(control.kind());
     std::wstring caption = control.kind() == app::ControlKind::TextBox ? wide(control.text())
                                                                        : wide(control.caption());
-    HWND created = CreateWindowExW(
-        native.extended_style, native.name, caption.c_str(), native.style, 0, 0, 0, 0, parent,
-        reinterpret_cast<HMENU>(INT_PTR{id}), GetModuleHandleW(nullptr), nullptr);
+    // The window needs no word of its controls' creation, which costs a message each.
+    HWND created =
+        CreateWindowExW(native.extended_style | WS_EX_NOPARENTNOTIFY, native.name, caption.c_str(),
+                        native.style | style, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, parent, reinterpret_cast<HMENU>(INT_PTR{id}),
+                        GetModuleHandleW(nullptr), nullptr);
     if (created == nullptr) {
         return nullptr;
     }
@@ -94,6 +98,7 @@ HWND create_control(HWND parent, const app::Control& control, int id) {
             item.pszText = text.data();
             SendMessageW(created, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
         }
+        SendMessageW(created, TCM_SETCURSEL, static_cast<WPARAM>(control.value()), 0);
     } else if (control.kind() == app::ControlKind::UpDown) {
         SendMessageW(created, UDM_SETRANGE32, 1, 50);
     }

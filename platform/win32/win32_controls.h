@@ -9,8 +9,10 @@ namespace platform::win32 {
 // Whether the keyboard focus may rest on a control of this kind.
 bool takes_focus(app::ControlKind kind);
 
-// Creates the native control for one control of the model, hidden, as a child of `parent`.
-HWND create_control(HWND parent, const app::Control& control, int id);
+// Creates the native control for one control of the model as a child of `parent`, at `place`,
+// with `style` (visibility, grouping) added to its kind's own.
+HWND create_control(HWND parent, const app::Control& control, int id, const RECT& place,
+                    DWORD style);
 
 // Shows a model property on the native control. The tab control's selection, the list's
 // items and the background colour are the window's business.

@@ -1,12 +1,21 @@
 #include "platform/win32/win32_tray.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 
 #include "platform/win32/win32_window_text.h"
 
 namespace platform::win32 {
+
+Win32Tray::~Win32Tray() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    if (sender_.joinable()) {
+        sender_.join();
+    }
+}
 
 void Win32Tray::attach(HWND window, HICON icon) {
     window_ = window;
@@ -14,10 +23,10 @@ void Win32Tray::attach(HWND window, HICON icon) {
 }
 
 bool Win32Tray::available() const {
-    return added_ || FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
+    return shown_wanted_ || FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
 }
 
-bool Win32Tray::send(DWORD message, const NotifyIconData& icon) {
+void Win32Tray::send(DWORD message, const NotifyIconData& icon) {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = window_;
@@ -28,17 +37,38 @@ bool Win32Tray::send(DWORD message, const NotifyIconData& icon) {
     std::wstring tip = wide(icon.szTip);
     tip.resize(std::min(tip.size(), std::size(data.szTip) - 1));
     std::copy(tip.begin(), tip.end(), data.szTip);
-    return Shell_NotifyIconW(message, &data) != FALSE;
+    {
+        std::lock_guard lock(mutex_);
+        queue_.emplace_back(message, data);
+        if (!sender_.joinable()) {
+            sender_ = std::thread([this] { send_queued(); });
+        }
+    }
+    wake_.notify_one();
+}
+
+void Win32Tray::send_queued() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty()) {
+            return;
+        }
+        auto [message, data] = queue_.front();
+        queue_.pop_front();
+        lock.unlock();
+        // Adding an icon that is already there is refused by the shell, without effect.
+        Shell_NotifyIconW(message, &data);
+        lock.lock();
+    }
 }
 
 void Win32Tray::add(const NotifyIconData& icon) {
     if (window_ == nullptr) {
         return;
     }
-    // Adding an icon that is already there is refused by the shell, without effect.
-    if (send(NIM_ADD, icon)) {
-        added_ = true;
-    }
+    send(NIM_ADD, icon);
+    shown_wanted_ = true;
     shown_ = icon;
 }
 
@@ -46,11 +76,11 @@ void Win32Tray::remove(const NotifyIconData& icon) {
     if (window_ != nullptr) {
         send(NIM_DELETE, icon);
     }
-    added_ = false;
+    shown_wanted_ = false;
 }
 
 void Win32Tray::restore() {
-    if (added_) {
+    if (shown_wanted_) {
         send(NIM_ADD, shown_);
     }
 }

@@ -27,9 +27,10 @@ Function user32_function(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
 }
 
+// The window's dots per inch, or the main screen's without a window.
 UINT window_dpi(HWND window) {
     static const auto get_dpi = user32_function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (get_dpi != nullptr) {
+    if (get_dpi != nullptr && window != nullptr) {
         return get_dpi(window);
     }
     HDC screen = GetDC(window);
@@ -112,17 +113,31 @@ void Win32Window::create_window() {
     }();
     (void)registered;
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
-    window_ =
-        CreateWindowExW(kWindowExStyle, kWindowClass, wide(app::kWindowTitle).c_str(), kWindowStyle,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    // Made at the size for the main screen; a window opening on another screen is sized again.
+    dpi_ = window_dpi(nullptr);
+    SIZE size = frame_size();
+    window_ = CreateWindowExW(kWindowExStyle, kWindowClass, wide(app::kWindowTitle).c_str(),
+                              kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr,
+                              nullptr, instance, this);
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
     dpi_ = window_dpi(window_);
 }
 
+SIZE Win32Window::frame_size() const {
+    RECT frame{0, 0, pixels(app::kClientWidthTwips), pixels(app::kClientHeightTwips)};
+    adjust_for_frame(frame, dpi_);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 void Win32Window::build(app::frmMain& form) {
     form_ = &form;
     create_window();
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    make_fonts();
     for (auto& control : form.controls()) {
         const auto& definition = control.definition();
         if (definition.kind == app::ControlKind::MenuItem) {
@@ -133,21 +148,13 @@ void Win32Window::build(app::frmMain& form) {
         bool on_tab = false;
         if (!definition.container.empty()) {
             container = static_cast<int>(by_name_.at(definition.container));
-            on_tab = natives_[static_cast<std::size_t>(container)].handle == tabs_;
+            on_tab = natives_[static_cast<std::size_t>(container)].control->kind() ==
+                     app::ControlKind::TabControl;
         }
-        int id = kFirstControlId + static_cast<int>(natives_.size());
-        HWND handle = create_control(window_, control, id);
-        if (control.kind() == app::ControlKind::TabControl) {
-            tabs_ = handle;
-        }
-        by_handle_[handle] = natives_.size();
         by_name_[definition.name] = natives_.size();
-        natives_.push_back({&control, handle, container, on_tab});
+        natives_.push_back({&control, nullptr, container, on_tab});
     }
-    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    create_controls(form.SSTab1.value());
     for (auto& native : natives_) {
         const auto& definition = native.control->definition();
         if (!definition.tooltip.empty()) {
@@ -160,23 +167,79 @@ void Win32Window::build(app::frmMain& form) {
                               reinterpret_cast<DWORD_PTR>(this));
         }
         if (kind == app::ControlKind::UpDown) {
-            // The up-down control steps the length box beside it, also with the arrow keys.
+            // The up-down control steps the length box beside it, also with the arrow keys. It
+            // narrows itself on creation, so it is put back in its place.
             SendMessageW(native.handle, UDM_SETBUDDY,
                          reinterpret_cast<WPARAM>(control_handle("intUzunluk")), 0);
+            place(native);
         }
-        for (auto property : {app::Property::Enabled, app::Property::Value,
-                              app::Property::Background, app::Property::Items}) {
-            mirror(native, property);
+        if (kind == app::ControlKind::ListBox) {
+            mirror(native, app::Property::Items);
         }
     }
-    order_controls();
-    make_fonts();
-    layout();
-    show_tab(form.SSTab1.value());
+    size_window();
     form.set_observer(this);
     if (!tab_order_.empty()) {
         focus_ = natives_[tab_order_.front()].handle;
     }
+}
+
+void Win32Window::create_controls(int shown_tab) {
+    // Controls are created in their stacking order, top first, each where it belongs and as
+    // it starts, so that building the window moves and restacks nothing.
+    std::vector<std::size_t> order(natives_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        const auto& first = natives_[a].control->definition();
+        const auto& second = natives_[b].control->definition();
+        int first_layer = layer(first.kind);
+        int second_layer = layer(second.kind);
+        if (first_layer != second_layer) {
+            return first_layer < second_layer;
+        }
+        return first_layer == 0 && first.tab_index < second.tab_index;
+    });
+    const app::Control* previous = nullptr;
+    for (std::size_t index : order) {
+        Native& native = natives_[index];
+        const app::Control& control = *native.control;
+        const auto& definition = control.definition();
+        DWORD style = 0;
+        if (definition.tab == app::kOnEveryTab || definition.tab == shown_tab) {
+            style |= WS_VISIBLE;
+        }
+        if (!control.enabled()) {
+            style |= WS_DISABLED;
+        }
+        if (takes_focus(control.kind())) {
+            tab_order_.push_back(index);
+            // Option buttons sharing a container form one group for the arrow keys.
+            bool grouped = previous != nullptr &&
+                           previous->kind() == app::ControlKind::OptionButton &&
+                           control.kind() == app::ControlKind::OptionButton &&
+                           previous->definition().container == definition.container;
+            if (!grouped) {
+                style |= WS_GROUP;
+            }
+            previous = &control;
+        }
+        int id = kFirstControlId + static_cast<int>(index);
+        native.handle = create_control(window_, control, id, placement(native), style);
+        by_handle_[native.handle] = index;
+        if (control.kind() == app::ControlKind::TabControl) {
+            tabs_ = native.handle;
+        }
+        SendMessageW(native.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(control)), FALSE);
+        if (control.value() != 0) {
+            show_property(native.handle, control, app::Property::Value);
+        }
+    }
+    std::stable_sort(tab_order_.begin(), tab_order_.end(), [this](std::size_t a, std::size_t b) {
+        return natives_[a].control->definition().tab_index <
+               natives_[b].control->definition().tab_index;
+    });
 }
 
 void Win32Window::create_menu_item(app::Control& control) {
@@ -208,45 +271,6 @@ void Win32Window::remove_tooltip(HWND control) {
     SendMessageW(tooltips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void Win32Window::order_controls() {
-    std::vector<std::size_t> order(natives_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-        const auto& first = natives_[a].control->definition();
-        const auto& second = natives_[b].control->definition();
-        int first_layer = layer(first.kind);
-        int second_layer = layer(second.kind);
-        if (first_layer != second_layer) {
-            return first_layer < second_layer;
-        }
-        return first_layer == 0 && first.tab_index < second.tab_index;
-    });
-    // Each call puts a control below all others, so the first placed ends on top.
-    const app::Control* previous = nullptr;
-    for (std::size_t index : order) {
-        const Native& native = natives_[index];
-        SetWindowPos(native.handle, HWND_BOTTOM, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        if (!takes_focus(native.control->kind())) {
-            continue;
-        }
-        tab_order_.push_back(index);
-        // Option buttons sharing a container form one group for the arrow keys.
-        bool grouped = previous != nullptr && previous->kind() == app::ControlKind::OptionButton &&
-                       native.control->kind() == app::ControlKind::OptionButton &&
-                       previous->definition().container == native.control->definition().container;
-        LONG_PTR style = GetWindowLongPtrW(native.handle, GWL_STYLE);
-        SetWindowLongPtrW(native.handle, GWL_STYLE, grouped ? style & ~WS_GROUP : style | WS_GROUP);
-        previous = native.control;
-    }
-    std::stable_sort(tab_order_.begin(), tab_order_.end(), [this](std::size_t a, std::size_t b) {
-        return natives_[a].control->definition().tab_index <
-               natives_[b].control->definition().tab_index;
-    });
-}
-
 void Win32Window::make_fonts() {
     for (HFONT* font : {&font_, &link_font_}) {
         if (*font != nullptr) {
@@ -265,11 +289,15 @@ void Win32Window::make_fonts() {
     description.lfCharSet = TURKISH_CHARSET;
     link_font_ = CreateFontIndirectW(&description);
     for (const auto& native : natives_) {
-        HFONT font = native.control->kind() == app::ControlKind::Label ? link_font_ : font_;
-        SendMessageW(native.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(native.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(*native.control)),
+                     FALSE);
     }
     SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, pixels(4500));
+}
+
+HFONT Win32Window::font_for(const app::Control& control) const {
+    return control.kind() == app::ControlKind::Label ? link_font_ : font_;
 }
 
 int Win32Window::pixels(int twips) const {
@@ -289,24 +317,41 @@ POINT Win32Window::origin(const Native& native) const {
 }
 
 void Win32Window::layout() {
-    RECT frame{0, 0, pixels(app::kClientWidthTwips), pixels(app::kClientHeightTwips)};
-    adjust_for_frame(frame, dpi_);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (const auto& native : natives_) {
-        POINT at = origin(native);
-        const auto& rect = native.control->definition().rect;
-        SetWindowPos(native.handle, nullptr, at.x, at.y, pixels(rect.width), pixels(rect.height),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        if (native.control->kind() == app::ControlKind::ListBox) {
-            HDC dc = GetDC(native.handle);
-            HGDIOBJ old = SelectObject(dc, font_);
-            TEXTMETRICW metrics{};
-            GetTextMetricsW(dc, &metrics);
-            SelectObject(dc, old);
-            ReleaseDC(native.handle, dc);
-            SendMessageW(native.handle, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
-        }
+        place(native);
+    }
+    size_window();
+}
+
+RECT Win32Window::placement(const Native& native) const {
+    POINT at = origin(native);
+    const auto& rect = native.control->definition().rect;
+    return {at.x, at.y, at.x + pixels(rect.width), at.y + pixels(rect.height)};
+}
+
+void Win32Window::place(const Native& native) {
+    RECT rect = placement(native);
+    SetWindowPos(native.handle, nullptr, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::size_window() {
+    SIZE size = frame_size();
+    RECT now{};
+    GetWindowRect(window_, &now);
+    if (now.right - now.left != size.cx || now.bottom - now.top != size.cy) {
+        SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    HWND list = control_handle("lstSifreler");
+    if (list != nullptr) {
+        HDC dc = GetDC(list);
+        HGDIOBJ old = SelectObject(dc, font_);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
     }
     paint_tab_background();
 }

@@ -86,9 +86,14 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     void create_menu_item(app::Control& control);
     void add_tooltip(HWND control, const std::string& text);
     void remove_tooltip(HWND control);
-    void order_controls();
+    void create_controls(int shown_tab);
+    // Moves every control to its place for the screen's dots per inch, then sizes the window.
     void layout();
+    void size_window();
+    // The window's outer size for its client area at the current dots per inch.
+    SIZE frame_size() const;
     void make_fonts();
+    HFONT font_for(const app::Control& control) const;
     void paint_tab_background();
     void show_tab(int index);
     void mirror(const Native& native, app::Property property);
@@ -96,6 +101,9 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     bool move_focus(bool backwards);
     Native* find(HWND handle);
     POINT origin(const Native& native) const;
+    // Where a control lies in the window's client area.
+    RECT placement(const Native& native) const;
+    void place(const Native& native);
 
     app::frmMain* form_ = nullptr;
     HWND window_ = nullptr;
