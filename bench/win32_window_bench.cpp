@@ -139,6 +139,12 @@ double records_fill(std::size_t count) {
     }
     std::ofstream(keymint.folder.file("sifreler.dat"), std::ios::binary) << text;
     keymint.start();
+    // As on Linux, the tab is shown once the records are indexed: the index and the list are
+    // read by the same worker.
+    for (int round = 0; round < 20000 && !keymint.form->records.index_ready(); ++round) {
+        pump();
+        Sleep(1);
+    }
     HWND tabs = keymint.desktop.window.control_handle("SSTab1");
     RECT item{};
     SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));

@@ -74,6 +74,17 @@ class Win32ReadFile : public ReadFile {
     Win32ReadFile(std::string path, HANDLE file) : path_(std::move(path)), file_(file) {}
 
     std::size_t read(char* buffer, std::size_t count) override {
+        if (converted_.empty() && pending_.empty() && count > 0) {
+            std::size_t got = read_some(file_.get(), buffer, count, path_);
+            // Every code page writes ASCII as UTF-8 does: most files need no conversion.
+            if (is_ascii(std::string_view(buffer, got))) {
+                return got;
+            }
+            std::string_view raw(buffer, got);
+            std::size_t whole = whole_ansi(raw);
+            pending_ = raw.substr(whole);
+            converted_ = from_ansi(raw.substr(0, whole));
+        }
         while (converted_.empty() && count > 0) {
             std::string raw = pending_;
             std::size_t kept = raw.size();

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_text.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 namespace platform::win32 {
@@ -45,11 +47,22 @@ std::string narrow(std::wstring_view utf16) {
 }
 
 std::string to_ansi(std::string_view utf8) {
+    if (is_ascii(utf8)) {
+        return std::string(utf8);
+    }
     return from_utf16(CP_ACP, ansi_flags(), wide(utf8));
 }
 
 std::string from_ansi(std::string_view ansi) {
+    if (is_ascii(ansi)) {
+        return std::string(ansi);
+    }
     return narrow(to_utf16(CP_ACP, ansi));
+}
+
+bool is_ascii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string describe_error(unsigned long code) {

@@ -13,6 +13,7 @@ std::string narrow(std::wstring_view utf16);
 // code page cannot hold becomes its default character ("?"), never a look-alike.
 std::string to_ansi(std::string_view utf8);
 std::string from_ansi(std::string_view ansi);
+bool is_ascii(std::string_view bytes);
 
 // The system's sentence for an error code, ending in a full stop.
 std::string describe_error(unsigned long code);

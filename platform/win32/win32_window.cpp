@@ -386,14 +386,28 @@ void Win32Window::show_tab(int index) {
     if (tabs_ != nullptr && SendMessageW(tabs_, TCM_GETCURSEL, 0, 0) != index) {
         SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
-    HWND focus = GetFocus();
-    for (const auto& native : natives_) {
+    auto shown_on = [index](const Native& native) {
         int tab = native.control->definition().tab;
-        bool shown = tab == app::kOnEveryTab || tab == index;
-        if (!shown && native.handle == focus) {
-            SetFocus(tabs_);
+        return tab == app::kOnEveryTab || tab == index;
+    };
+    if (Native* focused = find(GetFocus()); focused != nullptr && !shown_on(*focused)) {
+        SetFocus(tabs_);
+    }
+    // The page is painted once, when all of it has changed. Turning drawing off and on again
+    // also clears and sets the window's visible style, so that is done on a shown window only.
+    const bool shown_window = IsWindowVisible(window_) != FALSE;
+    if (shown_window) {
+        SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    for (const auto& native : natives_) {
+        bool shown = shown_on(native);
+        if (shown != ((GetWindowLongPtrW(native.handle, GWL_STYLE) & WS_VISIBLE) != 0)) {
+            ShowWindow(native.handle, shown ? SW_SHOWNA : SW_HIDE);
         }
-        ShowWindow(native.handle, shown ? SW_SHOWNA : SW_HIDE);
+    }
+    if (shown_window) {
+        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 }
 
