@@ -69,6 +69,19 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         else
             echo "[  FAILED  ] keymint.exe.ASecondStartEndsByItself (timeout)"
         fi
+        # For scripts: passwords in the code page, one a CR LF line, and each one on record.
+        printed=$(timeout 60 "$wine" keymint.exe --generate --length 10 --chars "£€ab" -n 3 \
+                  </dev/null 2>/dev/null | LC_ALL=C od -An -v -tx1 | tr -d " \n")
+        lines=$(printf %s "$printed" | grep -o "0d0a" | wc -l)
+        if [ "$lines" -eq 3 ] && printf %s "$printed" | grep -Eq "^(((61|62|80|a3)){10}0d0a){3}$" &&
+           printf %s "$printed" | sed "s/0d0a/\n/g" | while read -r line; do
+               [ -z "$line" ] || LC_ALL=C od -An -v -tx1 sifreler.dat | tr -d " \n" |
+                   sed "s/0d0a/\n/g" | grep -qx "$line" || exit 1
+           done; then
+            echo "[       OK ] keymint.exe.GeneratePrintsAndRecordsInTheCodePage"
+        else
+            echo "[  FAILED  ] keymint.exe.GeneratePrintsAndRecordsInTheCodePage ($printed)"
+        fi
     fi
     wineserver -k >/dev/null 2>&1 || true
 ' bash "$wine" "$build/tests/win32_window_tests.exe" "$folder" "${filter[@]}" | tr -d '\r' | tee "$out"
