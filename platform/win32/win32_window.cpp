@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <cmath>
@@ -363,6 +364,10 @@ void Win32Window::paint_tab_background() {
     if (tab_background_ != nullptr) {
         DeleteObject(tab_background_);
         tab_background_ = nullptr;
+    }
+    // Unthemed, the pages are the dialog face, which is what controls get without a picture.
+    if (!IsAppThemed()) {
+        return;
     }
     // What the tab control paints under its pages, so that captions on it show that behind them.
     RECT area{};
