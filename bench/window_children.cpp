@@ -181,7 +181,7 @@ int generate_reference(const std::string& folder) {
 }
 
 // Shows the Records tab from another tab, then again with the file unchanged.
-void show_tab_and_report(QTabWidget* tabs, QListView* list, int expected_rows) {
+void show_tab_and_report(QTabWidget* tabs, QAbstractItemView* list, int expected_rows) {
     QTabBar* bar = tabs->tabBar();
     auto shown = [&] {
         if (tabs->currentIndex() != app::kTabRecords ||
@@ -209,7 +209,8 @@ int tab(const std::string& folder, std::size_t count) {
     Program ours(folder);
     run_until([&] { return ours.index_ready(); });
     auto* tabs = ours.desktop.window.findChild<QTabWidget*>();
-    show_tab_and_report(tabs, ours.widget<QListView>("lstSifreler"), static_cast<int>(count) + 1);
+    show_tab_and_report(tabs, ours.widget<QAbstractItemView>("lstSifreler"),
+                        static_cast<int>(count) + 1);
     return 0;
 }
 

@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -24,6 +23,7 @@
 #include "platform/qt/artwork.h"
 #include "platform/qt/labels.h"
 #include "platform/qt/list_model.h"
+#include "platform/qt/list_view.h"
 #include "platform/qt/strength_meter.h"
 #include "platform/qt/text_box.h"
 #include "platform/qt/text_positions.h"
@@ -126,9 +126,8 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             return box;
         }
         case K::ListBox: {
-            auto* list = new QListView(parent);
+            auto* list = new ListView(parent);
             list->setModel(new ListModel(list));
-            list->setUniformItemSizes(true);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             list->setEditTriggers(QAbstractItemView::NoEditTriggers);
             return list;
@@ -190,9 +189,9 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
         connect(box, &QLineEdit::textEdited, this, [&form, &control](const QString& text) {
             form.raise_text_edit(control, text.toStdString());
         });
-    } else if (auto* list = qobject_cast<QListView*>(widget)) {
+    } else if (auto* list = dynamic_cast<ListView*>(widget)) {
         // A click, and a move of the highlight with the keys, both choose the item.
-        connect(list, &QListView::clicked, this, [&form, &control](const QModelIndex& index) {
+        connect(list, &ListView::clicked, this, [&form, &control](const QModelIndex& index) {
             form.raise_list_select(control, index.row());
         });
         connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -329,12 +328,12 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             }
             break;
         case P::Items:
-            if (auto* list = qobject_cast<QListView*>(widget)) {
+            if (auto* list = dynamic_cast<ListView*>(widget)) {
                 static_cast<ListModel*>(list->model())->set_items(control.items());
             }
             break;
         case P::ListIndex:
-            if (auto* list = qobject_cast<QListView*>(widget)) {
+            if (auto* list = dynamic_cast<ListView*>(widget)) {
                 list->setCurrentIndex(list->model()->index(control.list_index(), 0));
             }
             break;

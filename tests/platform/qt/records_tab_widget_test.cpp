@@ -1,10 +1,10 @@
 // The Records tab and the copy button through the real widgets, offscreen, with the real
 // clipboard; message boxes are recorded, never shown.
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QListView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,7 +20,7 @@ class RecordsTabWidgetTest : public WindowFixture {
     Q_OBJECT
 
   private:
-    QListView* list() { return widget<QListView>("lstSifreler"); }
+    QAbstractItemView* list() { return widget<QAbstractItemView>("lstSifreler"); }
     std::string records_path() const { return folder->file("sifreler.dat"); }
     std::string records() const { return doubles::read_file(records_path()); }
 
@@ -99,6 +99,40 @@ class RecordsTabWidgetTest : public WindowFixture {
         QCOMPARE(list()->currentIndex().row(), 1);
         click("cmdSifreSil");
         QCOMPARE(records(), std::string("temppass\r\nabc\r\n"));
+    }
+
+    void a_long_list_scrolls_to_its_ends_and_a_click_takes_the_row_under_the_pointer() {
+        std::string text = "temppass\r\n";
+        for (int i = 0; i < 100000; ++i) {
+            text += "r" + std::to_string(i) + "\r\n";
+        }
+        doubles::write_file(records_path(), text);
+        click_tab(app::kTabRecords);
+        QTRY_COMPARE(list()->model()->rowCount(), 100001);
+        click_item(0);
+        const QRect viewport = list()->viewport()->rect();
+        for (auto [key, row] : {std::pair{Qt::Key_End, 100000},
+                                {Qt::Key_Home, 0},
+                                {Qt::Key_PageDown, -1},
+                                {Qt::Key_Up, -1}}) {
+            const int before = list()->currentIndex().row();
+            QTest::keyClick(list(), key);
+            const int now = list()->currentIndex().row();
+            if (row >= 0) {
+                QCOMPARE(now, row);
+            } else {
+                QVERIFY2(now != before, "the key moved nothing");
+            }
+            QVERIFY(viewport.contains(list()->visualRect(list()->currentIndex())));
+        }
+        QTest::keyClick(list(), Qt::Key_End);
+        // The second row from the bottom of the view, as the pointer finds it.
+        const QPoint point(viewport.center().x(),
+                           list()->visualRect(list()->currentIndex()).center().y() -
+                               list()->visualRect(list()->currentIndex()).height());
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, point);
+        QCOMPARE(form->lstSifreler.list_text(), std::string("r99999"));
+        QVERIFY(!list()->indexAt(QPoint(point.x(), viewport.bottom() + 50)).isValid());
     }
 
     void copy_puts_the_password_on_the_clipboard_marked_secret() {
