@@ -67,12 +67,17 @@ ListItems RecordsFile::list(platform::FileStamp* stamp) {
 }
 
 void RecordsFile::delete_all() {
+    // Appends wait for the lock until the new file is in place, and then go to that one.
+    auto held = open_for_append();
     files_.replace(path_, std::string(kFirstLine) + std::string(kLineEnd),
                    platform::FileAccess::OwnerOnly);
 }
 
 void RecordsFile::delete_matching(std::string_view text) {
     constexpr std::size_t kChunk = 1 << 20;
+    // Appends wait for the lock until the new file is in place, and then go to that one: no
+    // record added meanwhile is lost with the old file.
+    auto held = open_for_append();
     auto reading = files_.open_for_read(path_);
     auto replacement = files_.begin_replace(path_, platform::FileAccess::OwnerOnly);
     std::string kept = first_line();

@@ -130,13 +130,24 @@ void PosixFileSystem::create(const std::string& path, std::string_view contents,
 }
 
 std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& path) {
-    Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND);
-    while (::flock(fd.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            fail("Could not lock", path, errno);
+    // A rewrite puts a new file in place while it holds the old one's lock: whoever waited for
+    // that lock appends to the new file instead.
+    for (;;) {
+        Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND);
+        while (::flock(fd.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                fail("Could not lock", path, errno);
+            }
+        }
+        const struct stat held = stat_of("Could not read", path, fd.get());
+        struct stat named {};
+        if (::stat(path.c_str(), &named) != 0) {
+            fail("Could not read the attributes of", path, errno);
+        }
+        if (named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+            return std::make_unique<PosixAppendFile>(path, std::move(fd));
         }
     }
-    return std::make_unique<PosixAppendFile>(path, std::move(fd));
 }
 
 FileStamp PosixFileSystem::stamp(const std::string& path) {

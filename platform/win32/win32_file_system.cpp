@@ -154,18 +154,26 @@ void Win32FileSystem::create(const std::string& path, std::string_view contents,
 }
 
 std::unique_ptr<AppendFile> Win32FileSystem::open_for_append(const std::string& path) {
-    HANDLE file =
-        open_disk_file("Could not open", path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
-    auto appending = std::make_unique<Win32AppendFile>(path, file);
-    // Windows locks keep everyone else from reading what they cover, so the lock that keeps two
-    // appenders apart covers one byte far beyond any end of the file: it is only a token.
-    OVERLAPPED token{};
-    token.Offset = 0xFFFFFFFE;
-    token.OffsetHigh = 0x7FFFFFFF;
-    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &token)) {
-        fail("Could not lock", path, ::GetLastError());
+    // A rewrite puts a new file in place while it holds the old one's lock: whoever waited for
+    // that lock appends to the new file instead.
+    for (;;) {
+        HANDLE file =
+            open_disk_file("Could not open", path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+        auto appending = std::make_unique<Win32AppendFile>(path, file);
+        // Windows locks keep everyone else from reading what they cover, so the lock that keeps
+        // two appenders apart covers one byte far beyond any end of the file: it is a token.
+        OVERLAPPED token{};
+        token.Offset = 0xFFFFFFFE;
+        token.OffsetHigh = 0x7FFFFFFF;
+        if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &token)) {
+            fail("Could not lock", path, ::GetLastError());
+        }
+        const FileStamp held = stamp_of(file, path);
+        const FileStamp named = stamp(path);
+        if (named.device == held.device && named.inode == held.inode) {
+            return appending;
+        }
     }
-    return appending;
 }
 
 FileStamp Win32FileSystem::stamp(const std::string& path) {

@@ -59,6 +59,37 @@ TEST(RecordsLock, AnAppenderWaitsForTheHolderOfTheLock) {
     EXPECT_EQ(wait_for(child), 0);
 }
 
+TEST(RecordsLock, RecordsAppendedDuringADeleteAreKept) {
+    doubles::TempFolder folder;
+    platform::posix::PosixFileSystem files;
+    const std::string path = folder.file("sifreler.dat");
+    std::string text = "temppass\r\n";
+    for (int i = 0; i < 200000; ++i) {
+        text += "r" + std::to_string(i) + "\r\n";
+    }
+    doubles::write_file(path, text);
+    app::RecordsFile records(files, path);
+    constexpr int kAppends = 200;
+    pid_t script = in_child([&] {
+        for (int i = 0; i < kAppends; ++i) {
+            auto appending = records.open_for_append();
+            app::RecordsFile::append(*appending, "during-" + std::to_string(i));
+            appending.reset();
+            ::usleep(200);
+        }
+        return 0;
+    });
+    for (int i = 0; i < 20; ++i) {
+        records.delete_matching("r" + std::to_string(i));
+    }
+    ASSERT_EQ(wait_for(script), 0);
+    const std::string kept = records.contents();
+    for (int i = 0; i < kAppends; ++i) {
+        ASSERT_TRUE(app::has_line(kept, "during-" + std::to_string(i))) << "lost during-" << i;
+    }
+    EXPECT_FALSE(app::has_line(kept, "r7"));
+}
+
 TEST(RecordsLock, AWindowAndAScriptAtOnceLeaveAValidRecordsFile) {
     doubles::TempFolder folder;
     platform::posix::PosixFileSystem files;
