@@ -25,9 +25,15 @@ void RecordsFile::make_sure_exists() {
 }
 
 std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append() {
-    if (!files_.exists(path_)) {
-        make_sure_exists();
+    try {
+        return files_.open_for_append(path_);
+    } catch (const platform::FileError&) {
+        if (files_.exists(path_)) {
+            throw;
+        }
     }
+    // Removed while the program ran: made again, with its first line.
+    make_sure_exists();
     return files_.open_for_append(path_);
 }
 

@@ -53,7 +53,8 @@ int Descriptor::close() {
     return result;
 }
 
-Descriptor open_regular(const std::string& what, const std::string& path, int flags, mode_t mode) {
+Descriptor open_regular(const std::string& what, const std::string& path, int flags, mode_t mode,
+                        struct stat* opened) {
     int fd;
     do {
         fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, mode);
@@ -74,7 +75,11 @@ Descriptor open_regular(const std::string& what, const std::string& path, int fl
     if (!S_ISREG(info.st_mode)) {
         fail_not_regular(what, path);
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK stays: it only kept the open from waiting on a FIFO, and reads and writes of a
+    // regular file never heed it.
+    if (opened != nullptr) {
+        *opened = info;
+    }
     return file;
 }
 

@@ -46,8 +46,9 @@ class Descriptor {
 
 // Opens a regular file (following links). A FIFO, device or folder of that name is refused
 // without waiting on it: the error reads `<what> "<path>": it is not a regular file.`
+// `opened`, when given, receives the open file's attributes.
 Descriptor open_regular(const std::string& what, const std::string& path, int flags,
-                        mode_t mode = 0);
+                        mode_t mode = 0, struct stat* opened = nullptr);
 
 struct stat stat_of(const std::string& what, const std::string& path, int fd);
 

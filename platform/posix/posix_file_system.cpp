@@ -133,13 +133,13 @@ std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& 
     // A rewrite puts a new file in place while it holds the old one's lock: whoever waited for
     // that lock appends to the new file instead.
     for (;;) {
-        Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND);
+        struct stat held {};
+        Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND, 0, &held);
         while (::flock(fd.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
                 fail("Could not lock", path, errno);
             }
         }
-        const struct stat held = stat_of("Could not read", path, fd.get());
         struct stat named {};
         if (::stat(path.c_str(), &named) != 0) {
             fail("Could not read the attributes of", path, errno);
