@@ -15,6 +15,8 @@ class ListView : public QAbstractItemView {
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint& point) const override;
     void reset() override;
+    // Typing does not search: over millions of records it would hold up the window.
+    void keyboardSearch(const QString&) override {}
 
   protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
