@@ -25,6 +25,7 @@
 #include "platform/qt/list_model.h"
 #include "platform/qt/list_view.h"
 #include "platform/qt/strength_meter.h"
+#include "platform/qt/tab_pages.h"
 #include "platform/qt/text_box.h"
 #include "platform/qt/text_positions.h"
 #include "platform/qt/wrapping_buttons.h"
@@ -102,9 +103,11 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
         }
         case K::TabControl: {
             tabs_ = new QTabWidget(parent);
+            QStringList captions;
             for (const auto& tab : app::tab_captions()) {
-                tabs_->addTab(new QWidget(tabs_), to_qt(tab));
+                captions << to_qt(tab);
             }
+            add_tab_pages(tabs_, captions);
             return tabs_;
         }
         case K::Frame:
