@@ -2,23 +2,23 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <vector>
 
 #include "app/text.h"
 
 namespace app {
 
 double entropy_bits(std::string_view pool, int length) {
-    std::map<std::string, std::size_t> counts;
-    std::size_t total = 0;
-    for (auto& character : code_points(pool)) {
-        ++counts[std::move(character)];
-        ++total;
-    }
+    // Sorted, equal characters lie together: each run is one character and its count.
+    std::vector<std::string> characters = code_points(pool);
+    std::sort(characters.begin(), characters.end());
+    const auto total = static_cast<double>(characters.size());
     double per_character = 0.0;
-    for (const auto& [character, count] : counts) {
-        double p = static_cast<double>(count) / static_cast<double>(total);
+    for (auto run = characters.begin(); run != characters.end();) {
+        auto end = std::upper_bound(run, characters.end(), *run);
+        double p = static_cast<double>(end - run) / total;
         per_character -= p * std::log2(p);
+        run = end;
     }
     return per_character * std::max(length, 0);
 }

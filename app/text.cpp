@@ -177,6 +177,7 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
 
 std::vector<std::string> code_points(std::string_view text) {
     std::vector<std::string> points;
+    points.reserve(text.size());
     while (!text.empty()) {
         std::size_t length = sequence_length(text);
         points.emplace_back(length == 0 ? kReplacement : text.substr(0, length));
