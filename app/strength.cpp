@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "app/text.h"
@@ -9,8 +10,16 @@
 namespace app {
 
 double entropy_bits(std::string_view pool, int length) {
-    // Sorted, equal characters lie together: each run is one character and its count.
-    std::vector<std::string> characters = code_points(pool);
+    // A code point is at most four bytes: packed into a number each, sorted, equal characters
+    // lie together, and each run is one character and its count.
+    std::vector<std::uint32_t> characters;
+    for (const std::string& character : code_points(pool)) {
+        std::uint32_t key = 0;
+        for (unsigned char byte : character) {
+            key = key << 8 | byte;
+        }
+        characters.push_back(key);
+    }
     std::sort(characters.begin(), characters.end());
     const auto total = static_cast<double>(characters.size());
     double per_character = 0.0;
