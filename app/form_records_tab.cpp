@@ -25,39 +25,41 @@ void frmMain::lstSifreler_Click() {
 }
 
 void frmMain::cmdSifreSil_Click() {
-    // The list is cleared only once the file holds the change, so a failure leaves both alone.
-    try {
-        if (optAll.value() != 0) {
-            objSifreler.delete_all();
-            lstSifreler.clear_items();
-            records.list_cleared();
-            return;
-        }
-    } catch (const platform::FileError& error) {
-        report(error, "The records were not deleted; the file is unchanged.");
-        return;
-    }
-    // A large file takes a while: the tab's controls rest until the new file is in place.
+    // A large file takes a while, and a script may hold the file's lock: the tab's controls rest
+    // until the new file is in place. The list is cleared only once the file holds the change,
+    // so a failure leaves both alone.
     Control* tab_controls[] = {&lstSifreler, &optSecililer, &optAll, &cmdSifreSil};
     for (Control* control : tab_controls) {
         control->set_enabled(false);
     }
+    const bool all = optAll.value() != 0;
     const std::string text = lstSifreler.list_text();
-    records.rewrite([text](RecordsFile& file) { file.delete_matching(text); },
-                    [this, tab_controls](std::exception_ptr failure) {
-                        for (Control* control : tab_controls) {
-                            control->set_enabled(true);
-                        }
-                        try {
-                            if (failure) {
-                                std::rethrow_exception(failure);
-                            }
-                            lstSifreler.clear_items();
-                            ListeDoldur();
-                        } catch (const std::exception& error) {
-                            report(error, "The records were not deleted; the file is unchanged.");
-                        }
-                    });
+    records.rewrite(
+        [all, text](RecordsFile& file) {
+            if (all) {
+                file.delete_all();
+            } else {
+                file.delete_matching(text);
+            }
+        },
+        [this, all, tab_controls](std::exception_ptr failure) {
+            for (Control* control : tab_controls) {
+                control->set_enabled(true);
+            }
+            try {
+                if (failure) {
+                    std::rethrow_exception(failure);
+                }
+                lstSifreler.clear_items();
+                if (all) {
+                    records.list_cleared();
+                } else {
+                    ListeDoldur();
+                }
+            } catch (const std::exception& error) {
+                report(error, "The records were not deleted; the file is unchanged.");
+            }
+        });
 }
 
 }  // namespace app
