@@ -139,9 +139,14 @@ double records_fill(std::size_t count) {
     }
     std::ofstream(keymint.folder.file("sifreler.dat"), std::ios::binary) << text;
     keymint.start();
-    // As on Linux, the tab is shown once the records are indexed: the index and the list are
-    // read by the same worker.
+    // As on Linux, the tab is shown once the records are indexed (the index and the list are
+    // read by the same worker), with the window at rest for a moment, as a user finds it.
     for (int round = 0; round < 20000 && !keymint.form->records.index_ready(); ++round) {
+        pump();
+        Sleep(1);
+    }
+    for (auto rest = std::chrono::steady_clock::now();
+         std::chrono::steady_clock::now() - rest < std::chrono::milliseconds(300);) {
         pump();
         Sleep(1);
     }

@@ -75,6 +75,10 @@ bool takes_focus(app::ControlKind kind) {
     }
 }
 
+bool is_link(const app::Control& control) {
+    return control.kind() == app::ControlKind::Label && control.Click.bound();
+}
+
 HWND create_control(HWND parent, const app::Control& control, int id, const RECT& place,
                     DWORD style) {
     NativeClass native = native_class(control.kind());

@@ -155,29 +155,8 @@ void Win32Window::build(app::frmMain& form) {
         by_name_[definition.name] = natives_.size();
         natives_.push_back({&control, nullptr, container, on_tab});
     }
+    plan_stacking();
     create_controls(form.SSTab1.value());
-    for (auto& native : natives_) {
-        const auto& definition = native.control->definition();
-        if (!definition.tooltip.empty()) {
-            add_tooltip(native.handle, definition.tooltip);
-        }
-        auto kind = native.control->kind();
-        if (kind == app::ControlKind::TextBox || kind == app::ControlKind::TabControl ||
-            kind == app::ControlKind::Frame) {
-            SetWindowSubclass(native.handle, control_procedure, 1,
-                              reinterpret_cast<DWORD_PTR>(this));
-        }
-        if (kind == app::ControlKind::UpDown) {
-            // The up-down control steps the length box beside it, also with the arrow keys. It
-            // narrows itself on creation, so it is put back in its place.
-            SendMessageW(native.handle, UDM_SETBUDDY,
-                         reinterpret_cast<WPARAM>(control_handle("intUzunluk")), 0);
-            place(native);
-        }
-        if (kind == app::ControlKind::ListBox) {
-            mirror(native, app::Property::Items);
-        }
-    }
     size_window();
     form.set_observer(this);
     if (!tab_order_.empty()) {
@@ -185,14 +164,14 @@ void Win32Window::build(app::frmMain& form) {
     }
 }
 
-void Win32Window::create_controls(int shown_tab) {
-    // Controls are created in their stacking order, top first, each where it belongs and as
-    // it starts, so that building the window moves and restacks nothing.
-    std::vector<std::size_t> order(natives_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
+void Win32Window::plan_stacking() {
+    // Top first: what takes the focus (in focus order), other controls, containers, frames, and
+    // the tab control at the bottom.
+    stacking_.resize(natives_.size());
+    for (std::size_t i = 0; i < stacking_.size(); ++i) {
+        stacking_[i] = i;
     }
-    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    std::stable_sort(stacking_.begin(), stacking_.end(), [this](std::size_t a, std::size_t b) {
         const auto& first = natives_[a].control->definition();
         const auto& second = natives_[b].control->definition();
         int first_layer = layer(first.kind);
@@ -203,44 +182,111 @@ void Win32Window::create_controls(int shown_tab) {
         return first_layer == 0 && first.tab_index < second.tab_index;
     });
     const app::Control* previous = nullptr;
-    for (std::size_t index : order) {
+    for (std::size_t index : stacking_) {
         Native& native = natives_[index];
-        const app::Control& control = *native.control;
-        const auto& definition = control.definition();
-        DWORD style = 0;
-        if (definition.tab == app::kOnEveryTab || definition.tab == shown_tab) {
-            style |= WS_VISIBLE;
+        if (!takes_focus(native.control->kind())) {
+            continue;
         }
-        if (!control.enabled()) {
-            style |= WS_DISABLED;
-        }
-        if (takes_focus(control.kind())) {
-            tab_order_.push_back(index);
-            // Option buttons sharing a container form one group for the arrow keys.
-            bool grouped = previous != nullptr &&
-                           previous->kind() == app::ControlKind::OptionButton &&
-                           control.kind() == app::ControlKind::OptionButton &&
-                           previous->definition().container == definition.container;
-            if (!grouped) {
-                style |= WS_GROUP;
-            }
-            previous = &control;
-        }
-        int id = kFirstControlId + static_cast<int>(index);
-        native.handle = create_control(window_, control, id, placement(native), style);
-        by_handle_[native.handle] = index;
-        if (control.kind() == app::ControlKind::TabControl) {
-            tabs_ = native.handle;
-        }
-        SendMessageW(native.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(control)), FALSE);
-        if (control.value() != 0) {
-            show_property(native.handle, control, app::Property::Value);
-        }
+        tab_order_.push_back(index);
+        // Option buttons sharing a container form one group for the arrow keys.
+        native.starts_group =
+            previous == nullptr || previous->kind() != app::ControlKind::OptionButton ||
+            native.control->kind() != app::ControlKind::OptionButton ||
+            previous->definition().container != native.control->definition().container;
+        previous = native.control;
     }
     std::stable_sort(tab_order_.begin(), tab_order_.end(), [this](std::size_t a, std::size_t b) {
         return natives_[a].control->definition().tab_index <
                natives_[b].control->definition().tab_index;
     });
+}
+
+void Win32Window::create_controls(int tab) {
+    // Only the controls of the tab shown are made at start-up, the others when their tab first
+    // shows. Each is made where it belongs, in its place in the stacking and as it starts, so
+    // that nothing is moved, restacked or shown afterwards.
+    const int shown = tabs_ != nullptr ? static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0))
+                                       : form_->SSTab1.value();
+    // The first controls are made top first, each going below those made before it; later
+    // ones are put in their place under the control above them.
+    const bool restack = tabs_ != nullptr;
+    HWND above = HWND_TOP;
+    for (std::size_t index : stacking_) {
+        Native& native = natives_[index];
+        const app::Control& control = *native.control;
+        const int on = control.definition().tab;
+        if (native.handle != nullptr) {
+            above = native.handle;
+            continue;
+        }
+        if (on != app::kOnEveryTab && on != tab) {
+            continue;
+        }
+        DWORD style = native.starts_group ? WS_GROUP : 0;
+        if (on == app::kOnEveryTab || on == shown) {
+            style |= WS_VISIBLE;
+        }
+        if (!control.enabled()) {
+            style |= WS_DISABLED;
+        }
+        int id = kFirstControlId + static_cast<int>(index);
+        native.handle = create_control(window_, control, id, placement(native), style);
+        if (restack) {
+            SetWindowPos(native.handle, above, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
+        above = native.handle;
+        finish_control(native);
+    }
+}
+
+void Win32Window::create_all_controls() {
+    if (all_created_) {
+        return;
+    }
+    const int tabs = static_cast<int>(app::tab_captions().size());
+    for (int tab = 0; tab < tabs; ++tab) {
+        create_controls(tab);
+    }
+    all_created_ = true;
+}
+
+void Win32Window::finish_control(Native& native) {
+    const app::Control& control = *native.control;
+    by_handle_[native.handle] = static_cast<std::size_t>(&native - natives_.data());
+    SendMessageW(native.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(control)), FALSE);
+    if (!control.tooltip().empty()) {
+        add_tooltip(native.handle, control.tooltip());
+    }
+    switch (control.kind()) {
+        case app::ControlKind::TabControl:
+            tabs_ = native.handle;
+            [[fallthrough]];
+        case app::ControlKind::TextBox:
+        case app::ControlKind::Frame:
+            SetWindowSubclass(native.handle, control_procedure, 1,
+                              reinterpret_cast<DWORD_PTR>(this));
+            break;
+        case app::ControlKind::UpDown:
+            // The up-down control steps the length box beside it, also with the arrow keys. It
+            // narrows itself on creation, so it is put back in its place.
+            SendMessageW(native.handle, UDM_SETBUDDY,
+                         reinterpret_cast<WPARAM>(control_handle("intUzunluk")), 0);
+            place(native);
+            break;
+        case app::ControlKind::ListBox:
+            set_item_height(native.handle);
+            mirror(native, app::Property::Items);
+            if (control.list_index() >= 0) {
+                show_property(native.handle, control, app::Property::ListIndex);
+            }
+            break;
+        default:
+            break;
+    }
+    if (control.value() != 0 && control.kind() != app::ControlKind::TabControl) {
+        show_property(native.handle, control, app::Property::Value);
+    }
 }
 
 void Win32Window::create_menu_item(app::Control& control) {
@@ -290,15 +336,17 @@ void Win32Window::make_fonts() {
     description.lfCharSet = TURKISH_CHARSET;
     link_font_ = CreateFontIndirectW(&description);
     for (const auto& native : natives_) {
-        SendMessageW(native.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(*native.control)),
-                     FALSE);
+        if (native.handle != nullptr) {
+            SendMessageW(native.handle, WM_SETFONT,
+                         reinterpret_cast<WPARAM>(font_for(*native.control)), FALSE);
+        }
     }
     SendMessageW(tooltips_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, pixels(4500));
 }
 
 HFONT Win32Window::font_for(const app::Control& control) const {
-    return control.kind() == app::ControlKind::Label ? link_font_ : font_;
+    return is_link(control) ? link_font_ : font_;
 }
 
 int Win32Window::pixels(int twips) const {
@@ -319,7 +367,13 @@ POINT Win32Window::origin(const Native& native) const {
 
 void Win32Window::layout() {
     for (const auto& native : natives_) {
+        if (native.handle == nullptr) {
+            continue;
+        }
         place(native);
+        if (native.control->kind() == app::ControlKind::ListBox) {
+            set_item_height(native.handle);
+        }
     }
     size_window();
 }
@@ -344,17 +398,17 @@ void Win32Window::size_window() {
         SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    HWND list = control_handle("lstSifreler");
-    if (list != nullptr) {
-        HDC dc = GetDC(list);
-        HGDIOBJ old = SelectObject(dc, font_);
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        SelectObject(dc, old);
-        ReleaseDC(list, dc);
-        SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
-    }
     paint_tab_background();
+}
+
+void Win32Window::set_item_height(HWND list) {
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, font_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
 }
 
 void Win32Window::paint_tab_background() {
@@ -391,6 +445,7 @@ void Win32Window::show_tab(int index) {
     if (tabs_ != nullptr && SendMessageW(tabs_, TCM_GETCURSEL, 0, 0) != index) {
         SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
+    create_controls(index);
     auto shown_on = [index](const Native& native) {
         int tab = native.control->definition().tab;
         return tab == app::kOnEveryTab || tab == index;
@@ -406,7 +461,8 @@ void Win32Window::show_tab(int index) {
     }
     for (const auto& native : natives_) {
         bool shown = shown_on(native);
-        if (shown != ((GetWindowLongPtrW(native.handle, GWL_STYLE) & WS_VISIBLE) != 0)) {
+        if (native.handle != nullptr &&
+            shown != ((GetWindowLongPtrW(native.handle, GWL_STYLE) & WS_VISIBLE) != 0)) {
             ShowWindow(native.handle, shown ? SW_SHOWNA : SW_HIDE);
         }
     }
@@ -416,9 +472,16 @@ void Win32Window::show_tab(int index) {
     }
 }
 
-HWND Win32Window::control_handle(const std::string& name) const {
+HWND Win32Window::control_handle(const std::string& name) {
     auto found = by_name_.find(name);
-    return found == by_name_.end() ? nullptr : natives_[found->second].handle;
+    if (found == by_name_.end()) {
+        return nullptr;
+    }
+    Native& native = natives_[found->second];
+    if (native.handle == nullptr && window_ != nullptr) {
+        create_controls(native.control->definition().tab);
+    }
+    return native.handle;
 }
 
 Win32Window::Native* Win32Window::find(HWND handle) {
@@ -434,6 +497,9 @@ void Win32Window::property_changed(const app::Control& control, app::Property pr
 }
 
 void Win32Window::mirror(const Native& native, app::Property property) {
+    if (native.handle == nullptr) {
+        return;  // made later, as the model has it then
+    }
     // Changes made here come from the model and go back to it as no event.
     bool was_mirroring = mirroring_;
     mirroring_ = true;

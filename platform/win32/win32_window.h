@@ -30,8 +30,9 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     void build(app::frmMain& form);
 
     HWND handle() const { return window_; }
-    // The native control built for a control of the model, or nullptr.
-    HWND control_handle(const std::string& name) const;
+    // The native control built for a control of the model (made now if its tab has not shown
+    // yet), or nullptr.
+    HWND control_handle(const std::string& name);
     HICON icon() const { return icon_; }
     UINT dpi() const { return dpi_; }
     int pixels(int twips) const;
@@ -65,8 +66,9 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     struct Native {
         app::Control* control;
         HWND handle;
-        int container;  // index of the container's entry, or -1 for the window
-        bool on_tab;    // placed on the tab control
+        int container;              // index of the container's entry, or -1 for the window
+        bool on_tab;                // placed on the tab control
+        bool starts_group = false;  // begins a group for the arrow keys
     };
 
     static LRESULT CALLBACK window_procedure(HWND, UINT, WPARAM, LPARAM);
@@ -86,7 +88,15 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     void create_menu_item(app::Control& control);
     void add_tooltip(HWND control, const std::string& text);
     void remove_tooltip(HWND control);
-    void create_controls(int shown_tab);
+    // The stacking order and the focus order, planned for all controls at once.
+    void plan_stacking();
+    // Makes the controls of `tab` (and those on every tab) that are not made yet.
+    void create_controls(int tab);
+    void finish_control(Native& native);
+    void create_all_controls();
+    static constexpr UINT_PTR kMakeOtherTabs = 1;
+    static constexpr UINT kMakeOtherTabsDelay = 100;  // milliseconds after the window shows
+    void set_item_height(HWND list);
     // Moves every control to its place for the screen's dots per inch, then sizes the window.
     void layout();
     void size_window();
@@ -118,6 +128,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     UINT dpi_ = 96;
     UINT taskbar_created_ = 0;
     std::vector<Native> natives_;
+    std::vector<std::size_t> stacking_;  // natives_ indices, top first
     std::unordered_map<HWND, std::size_t> by_handle_;
     std::unordered_map<std::string, std::size_t> by_name_;
     // Controls in the order the Tab key walks them.
@@ -128,6 +139,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     wchar_t high_surrogate_ = 0;
     bool mirroring_ = false;
     bool session_ending_ = false;
+    bool all_created_ = false;
 };
 
 }  // namespace platform::win32

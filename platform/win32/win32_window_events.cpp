@@ -69,7 +69,7 @@ LRESULT Win32Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
                 return TRUE;
             }
             if (Native* native = find(reinterpret_cast<HWND>(wparam));
-                native != nullptr && native->control->kind() == app::ControlKind::Label) {
+                native != nullptr && is_link(*native->control)) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
@@ -87,6 +87,13 @@ LRESULT Win32Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
                 form_->raise_activate();
             }
             return 0;
+        case WM_TIMER:
+            if (wparam == kMakeOtherTabs) {
+                KillTimer(window_, kMakeOtherTabs);
+                create_all_controls();
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             close_request(session_ending_ ? app::vbAppWindows : app::vbFormControlMenu);
             return 0;
@@ -223,7 +230,7 @@ LRESULT Win32Window::handle_colour(HDC dc, HWND child, bool edit) {
         return DefWindowProcW(window_, edit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
     }
-    if (control.kind() == app::ControlKind::Label) {
+    if (is_link(control)) {
         SetTextColor(dc, RGB(0, 0, 255));
     }
     SetBkMode(dc, TRANSPARENT);

@@ -12,6 +12,10 @@ namespace platform::win32 {
 
 void Win32Window::show_window() {
     ShowWindow(window_, IsIconic(window_) ? SW_SHOWMINNOACTIVE : SW_SHOW);
+    if (!all_created_) {
+        // The other tabs' controls are made once the window is up, while the user looks at it.
+        SetTimer(window_, kMakeOtherTabs, kMakeOtherTabsDelay, nullptr);
+    }
     SetForegroundWindow(window_);
     if (focus_ != nullptr && GetActiveWindow() == window_) {
         SetFocus(focus_);

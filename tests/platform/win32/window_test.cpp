@@ -78,6 +78,17 @@ TEST_F(Win32WindowTest, CaptionsAndTooltipsShowTheTextsOfTheWindow) {
     }
     EXPECT_EQ(tooltips, 8);  // six on the first tabs, the two links on the About tab
     EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), tooltips);
+
+    // Labels that open something are links; the About tab's texts are plain.
+    for (auto [name, link] : {std::pair{"Label1", true},
+                              {"lblMakerLink", true},
+                              {"lblLicence", false},
+                              {"lblDescription", false}}) {
+        LOGFONTW font{};
+        auto shown = reinterpret_cast<HFONT>(SendMessageW(handle(name), WM_GETFONT, 0, 0));
+        ASSERT_NE(GetObjectW(shown, sizeof font, &font), 0) << name;
+        EXPECT_EQ(font.lfUnderline != 0, link) << name;
+    }
 }
 
 TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
