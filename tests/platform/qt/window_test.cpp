@@ -96,6 +96,20 @@ class WindowTest : public WindowFixture {
         QVERIFY(!widget("blnUpper")->isEnabled());
     }
 
+    void the_tab_pages_show_the_face_of_a_plain_tab_control() {
+        auto* tabs = widget<QTabWidget>("SSTab1");
+        QTabWidget plain;
+        plain.addTab(new QWidget, "Generate");
+        plain.resize(tabs->size());
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        // A spot on the page that no control covers, near its bottom right corner.
+        const QWidget* page = tabs->currentWidget();
+        const QPoint spot = page->mapTo(tabs, QPoint(page->width() - 4, page->height() - 4));
+        QCOMPARE(tabs->grab().toImage().pixelColor(spot), plain.grab().toImage().pixelColor(spot));
+        QVERIFY(page->testAttribute(Qt::WA_OpaquePaintEvent));
+    }
+
     void only_the_chosen_tab_shows_its_controls() {
         QVERIFY(widget("Frame1")->isVisible());
         QVERIFY(!widget("Frame3")->isVisible());
