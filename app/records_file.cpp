@@ -72,20 +72,21 @@ ListItems RecordsFile::list(platform::FileStamp* stamp) {
     return ListItems::from_lines(std::move(text), kFirstLine);
 }
 
+// Both deletes begin the new version first, so a read-only file is refused as such, and then
+// hold the file's lock until the new version is in place: appends wait for it and then go to
+// the new file, so no record added meanwhile is lost with the old one.
 void RecordsFile::delete_all() {
-    // Appends wait for the lock until the new file is in place, and then go to that one.
+    auto replacement = files_.begin_replace(path_, platform::FileAccess::OwnerOnly);
     auto held = open_for_append();
-    files_.replace(path_, std::string(kFirstLine) + std::string(kLineEnd),
-                   platform::FileAccess::OwnerOnly);
+    replacement->write(first_line());
+    replacement->commit();
 }
 
 void RecordsFile::delete_matching(std::string_view text) {
     constexpr std::size_t kChunk = 1 << 20;
-    // Appends wait for the lock until the new file is in place, and then go to that one: no
-    // record added meanwhile is lost with the old file.
+    auto replacement = files_.begin_replace(path_, platform::FileAccess::OwnerOnly);
     auto held = open_for_append();
     auto reading = files_.open_for_read(path_);
-    auto replacement = files_.begin_replace(path_, platform::FileAccess::OwnerOnly);
     std::string kept = first_line();
     bool first = true;
     auto keep = [&](std::string_view piece, std::uint64_t) {

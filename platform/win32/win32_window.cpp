@@ -145,15 +145,10 @@ void Win32Window::build(app::frmMain& form) {
             create_menu_item(control);
             continue;
         }
-        int container = -1;
-        bool on_tab = false;
-        if (!definition.container.empty()) {
-            container = static_cast<int>(by_name_.at(definition.container));
-            on_tab = natives_[static_cast<std::size_t>(container)].control->kind() ==
-                     app::ControlKind::TabControl;
-        }
+        const int container =
+            definition.container.empty() ? -1 : static_cast<int>(by_name_.at(definition.container));
         by_name_[definition.name] = natives_.size();
-        natives_.push_back({&control, nullptr, container, on_tab});
+        natives_.push_back({&control, nullptr, container});
     }
     plan_stacking();
     create_controls(form.SSTab1.value());

@@ -67,7 +67,6 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
         app::Control* control;
         HWND handle;
         int container;              // index of the container's entry, or -1 for the window
-        bool on_tab;                // placed on the tab control
         bool starts_group = false;  // begins a group for the arrow keys
     };
 

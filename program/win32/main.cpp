@@ -30,9 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         };
         if (auto exit_code = program::answer_without_window(arguments.count(), arguments.values(),
                                                             out, errors, generate)) {
-            out.flush();
-            errors.flush();
-            return *exit_code;
+            return *exit_code;  // the buffers write what is left as they go
         }
     }
     platform::win32::Win32InstanceFlag instance(program.executable());
