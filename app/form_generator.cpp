@@ -26,23 +26,25 @@ void frmMain::Olustur() {
 void frmMain::generate_password() {
     strKarakterler.clear();
     strYeniSifre.clear();
-    // Shown only after the records file is let go: while it is open for appending, it is
-    // locked, and a script writing to it would wait for the message box.
-    std::string message = generate_and_record();
+    std::string message;
+    try {
+        auto appending = records.open_for_check();
+        if (!appending) {
+            return;  // the records are indexed anew first; the click runs again then
+        }
+        message = generate_and_record(*appending);
+    } catch (const platform::FileError& error) {
+        message = with_reason(kCantLoadFile, error);
+    }
+    // Shown only once the records file is let go: while it is open for appending, it is locked,
+    // and a script writing to it would wait for the message box.
     if (!message.empty()) {
         generator_message(message);
     }
     update_copy_button();
 }
 
-std::string frmMain::generate_and_record() {
-    std::unique_ptr<platform::AppendFile> appending;
-    try {
-        appending = objSifreler.open_for_append();
-    } catch (const platform::FileError& error) {
-        return with_reason(kCantLoadFile, error);
-    }
-
+std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     PoolOptions options;
     options.from_classes = blnTumKarakterler.value() != 0;
     options.upper = blnUpper.value() == 1;
@@ -70,17 +72,13 @@ std::string frmMain::generate_and_record() {
     }
     SifreOlustur(length.length);
     // Recorded before it is shown, so that no password is handed out unrecorded.
-    try {
-        bool on_record = SifreKontrol(strYeniSifre);
-        if (!on_record) {
-            RecordsFile::append(*appending, strYeniSifre);
-        }
-        bool refused = on_record && blnOncekilerOlmasin.value() == 1;
-        txtSifre.set_text(refused ? std::string() : strYeniSifre);
-        show_strength();
-    } catch (const platform::FileError& error) {
-        return with_reason(kCantLoadFile, error);
+    bool on_record = SifreKontrol(strYeniSifre, records_file);
+    if (!on_record) {
+        RecordsFile::append(records_file, strYeniSifre);
     }
+    bool refused = on_record && blnOncekilerOlmasin.value() == 1;
+    txtSifre.set_text(refused ? std::string() : strYeniSifre);
+    show_strength();
     return {};
 }
 
@@ -99,8 +97,8 @@ void frmMain::SifreOlustur(int length) {
     strYeniSifre = draw_password(strKarakterler, length, services_.random);
 }
 
-bool frmMain::SifreKontrol(const std::string& strSifre) {
-    blnBulundu = records.is_on_record(strSifre);
+bool frmMain::SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file) {
+    blnBulundu = records.is_on_record(strSifre, records_file);
     return blnBulundu;
 }
 

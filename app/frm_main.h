@@ -85,10 +85,11 @@ class frmMain {
     // ---- Generator ----
     void cmdOlustur_Click();
     void Olustur();
-    // One request up to the shown password; the message to show, or "" when there is none.
-    std::string generate_and_record();
+    // One request up to the shown password, with the records file open for it; the message to
+    // show, or "" when there is none.
+    std::string generate_and_record(platform::AppendFile& records_file);
     void SifreOlustur(int length);
-    bool SifreKontrol(const std::string& strSifre);
+    bool SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file);
 
     // ---- Options and input rules ----
     void KutuDurumu();

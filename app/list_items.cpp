@@ -47,13 +47,6 @@ std::string_view ListItems::at(std::size_t index) const {
     return up_to(index, std::string_view::npos);
 }
 
-std::string ListItems::tail(std::size_t count) const {
-    if (!text_) {
-        return {};
-    }
-    return text_->substr(text_->size() - std::min(count, text_->size()));
-}
-
 std::string ListItems::shown(std::size_t index) const {
     std::string_view item = up_to(index, kShownBytes + 1);
     if (item.size() <= kShownBytes) {

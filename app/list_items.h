@@ -23,8 +23,6 @@ class ListItems {
     std::size_t size() const { return starts_ ? starts_->size() : 0; }
     bool empty() const { return size() == 0; }
     std::string_view at(std::size_t index) const;
-    // The last `count` bytes of the text the items came from.
-    std::string tail(std::size_t count) const;
     // The item as a list shows it: beyond kShownBytes cut at a character and ended with "…".
     std::string shown(std::size_t index) const;
 

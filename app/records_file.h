@@ -42,7 +42,7 @@ class RecordsFile {
     // `stamp`, when given, receives the stamp of the file that was read.
     ListItems list(platform::FileStamp* stamp = nullptr);
 
-    std::unique_ptr<platform::ReadFile> open_for_read() { return files_.open_for_read(path_); }
+    std::unique_ptr<platform::ReadFile> open_as_stored() { return files_.open_as_stored(path_); }
     platform::FileStamp stamp() { return files_.stamp(path_); }
 
     // Leaves only the first line. The file is replaced in one step, never left half-written.

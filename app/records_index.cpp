@@ -20,18 +20,6 @@ std::uint64_t fingerprint(std::uint64_t hash) {
     return (hash & 0x7FFFFF) | 0x800000;
 }
 
-std::size_t read_fully(platform::ReadFile& file, char* buffer, std::size_t count) {
-    std::size_t got = 0;
-    while (got < count) {
-        std::size_t now = file.read(buffer + got, count - got);
-        if (now == 0) {
-            break;
-        }
-        got += now;
-    }
-    return got;
-}
-
 // Just under two slots per line: at most 16 bytes per line once built, and room for appends.
 std::size_t capacity_for(double lines) {
     return std::max(kMinimumCapacity, static_cast<std::size_t>(lines * 1.9) + 64);
@@ -62,7 +50,7 @@ RecordsIndex RecordsIndex::build(platform::ReadFile& file) {
     const platform::FileStamp stamp = file.stamp();
     // The first chunk's lines tell roughly how many the file holds.
     std::string sample(std::min<std::uint64_t>(stamp.size, kChunk), '\0');
-    sample.resize(read_fully(file, sample.data(), sample.size()));
+    sample.resize(platform::read_fully(file, sample.data(), sample.size()));
     std::size_t sample_lines = 0;
     for_each_line(sample, [&](std::string_view, std::uint64_t) { ++sample_lines; });
     double per_byte = sample.empty() ? 0 : static_cast<double>(sample_lines) / sample.size();
@@ -90,6 +78,15 @@ RecordsIndex RecordsIndex::build(platform::ReadFile& file) {
 bool RecordsIndex::read_from(platform::ReadFile& file, std::uint64_t known_size) {
     std::string chunk(std::min<std::uint64_t>(std::max<std::uint64_t>(known_size, 64), kChunk),
                       '\0');
+    while (const std::size_t got = file.read(chunk.data(), chunk.size())) {
+        if (!add(std::string_view(chunk.data(), got))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RecordsIndex::add(std::string_view bytes) {
     std::uint64_t hashes[kBatch];
     std::uint64_t starts[kBatch];
     std::size_t batched = 0;
@@ -103,35 +100,25 @@ bool RecordsIndex::read_from(platform::ReadFile& file, std::uint64_t known_size)
         }
         batched = 0;
     };
-    for (;;) {
-        const std::size_t got = file.read(chunk.data(), chunk.size());
-        if (got == 0) {
-            break;
+    splitter_.feed(bytes, [&](std::string_view line, std::uint64_t start) {
+        if (line.empty()) {
+            return;  // a candidate is never empty
         }
-        const std::string_view bytes(chunk.data(), got);
-        splitter_.feed(bytes, [&](std::string_view line, std::uint64_t start) {
-            if (line.empty()) {
-                return;  // a candidate is never empty
-            }
-            if (start > kOffsetMask) {
-                throw platform::FileError("The records file is too large to index.");
-            }
-            hashes[batched] = record_hash(line);
-            starts[batched] = start;
-            if (++batched == kBatch) {
-                flush();
-            }
-        });
-        last_bytes_ =
-            got >= kKeptBytes
-                ? std::string(bytes.substr(got - kKeptBytes))
-                : (last_bytes_ + std::string(bytes))
-                      .substr(std::max(last_bytes_.size() + got, kKeptBytes) - kKeptBytes);
-        if (!fits) {
-            return false;
+        if (start > kOffsetMask) {
+            throw platform::FileError("The records file is too large to index.");
         }
-    }
+        hashes[batched] = record_hash(line);
+        starts[batched] = start;
+        if (++batched == kBatch) {
+            flush();
+        }
+    });
     flush();
+    const std::size_t got = bytes.size();
+    last_bytes_ = got >= kKeptBytes
+                      ? std::string(bytes.substr(got - kKeptBytes))
+                      : (last_bytes_ + std::string(bytes))
+                            .substr(std::max(last_bytes_.size() + got, kKeptBytes) - kKeptBytes);
     return fits;
 }
 
@@ -159,20 +146,22 @@ bool RecordsIndex::catch_up(platform::ReadFile& file) {
         return false;
     }
     // What was read before must still be there, or this is a rewrite the stamp cannot show (one
-    // within the clock's granularity, or one that happens to be longer).
-    std::string before(last_bytes_.size(), '\0');
-    file.seek(stamp_.size - before.size());
-    if (read_fully(file, before.data(), before.size()) != before.size() || before != last_bytes_) {
+    // within the clock's granularity, or one that happens to be longer). It is read in one go
+    // with what was appended.
+    const std::uint64_t from = stamp_.size - last_bytes_.size();
+    std::string bytes(static_cast<std::size_t>(now.size - from), '\0');
+    file.seek(from);
+    if (platform::read_fully(file, bytes.data(), bytes.size()) != bytes.size() ||
+        !std::string_view(bytes).starts_with(last_bytes_)) {
         return false;
     }
     if (now == stamp_) {
         return true;
     }
-    if (!read_from(file, now.size - stamp_.size)) {
+    if (!add(std::string_view(bytes).substr(last_bytes_.size()))) {
         return false;
     }
     stamp_ = now;
-    stamp_.size = splitter_.position();
     return true;
 }
 
@@ -191,7 +180,7 @@ bool RecordsIndex::contains(std::string_view candidate, platform::ReadFile& file
             continue;
         }
         file.seek(slots_[at] & kOffsetMask);
-        if (read_fully(file, line.data(), line.size()) == line.size() &&
+        if (platform::read_fully(file, line.data(), line.size()) == line.size() &&
             std::string_view(line).substr(0, candidate.size()) == candidate &&
             (line.back() == '\r' || line.back() == '\n')) {
             return true;

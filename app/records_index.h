@@ -16,7 +16,8 @@ std::uint64_t record_hash(std::string_view line);
 // Which lines a records file holds, so that a candidate is looked up without reading the file:
 // per line one 8-byte slot holding where the line starts and a few bits of its hash, at most
 // two slots per line when built. A hit is confirmed by reading the line back, so an answer is
-// never wrong; comparison is byte for byte, as for a scan of the file.
+// never wrong; comparison is byte for byte, as for a scan of the file. It works in the bytes on
+// disk: files opened with FileSystem::open_as_stored, candidates in FileSystem::as_stored form.
 class RecordsIndex {
   public:
     // Reads the whole file once, in chunks.
@@ -41,6 +42,8 @@ class RecordsIndex {
     explicit RecordsIndex(std::size_t capacity) : slots_(capacity, 0) {}
     // Reads from the current position to the end; false when the table fills up.
     bool read_from(platform::ReadFile& file, std::uint64_t known_size);
+    // Files the lines of the file's next `bytes`; false when the table fills up.
+    bool add(std::string_view bytes);
     // Files one line under its hash; false when the table is full.
     bool insert(std::uint64_t hash, std::uint64_t start);
     std::size_t home(std::uint64_t hash) const;

@@ -6,11 +6,37 @@ namespace {
 // The end of the file read last, compared before a list is kept.
 constexpr std::size_t kCheckedBytes = 64;
 
+// The index reads the file through the handle that holds its lock.
+class LockedReader : public platform::ReadFile {
+  public:
+    explicit LockedReader(platform::AppendFile& file) : file_(file) {}
+    std::size_t read(char* buffer, std::size_t count) override {
+        const std::size_t got = file_.read_as_stored(position_, buffer, count);
+        position_ += got;
+        return got;
+    }
+    void seek(std::uint64_t offset) override { position_ = offset; }
+    platform::FileStamp stamp() override { return file_.stamp(); }
+
+  private:
+    platform::AppendFile& file_;
+    std::uint64_t position_ = 0;
+};
+
+// The `count` bytes before `end`, as stored.
+std::string stored_bytes_before(RecordsFile& file, std::uint64_t end, std::size_t count) {
+    auto reading = file.open_as_stored();
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(end, count)), '\0');
+    reading->seek(end - bytes.size());
+    bytes.resize(platform::read_fully(*reading, bytes.data(), bytes.size()));
+    return bytes;
+}
+
 }  // namespace
 
 RecordsKeeper::RecordsKeeper(platform::FileSystem& files, std::string path, platform::Tasks& tasks,
                              platform::WindowSystem& window)
-    : file_(files, std::move(path)), tasks_(tasks), window_(window) {}
+    : files_(files), file_(files, std::move(path)), tasks_(tasks), window_(window) {}
 
 void RecordsKeeper::start() {
     start_build();
@@ -31,7 +57,7 @@ void RecordsKeeper::start_build() {
     tasks_.run(
         [file = file_, built]() mutable {
             try {
-                auto reading = file.open_for_read();
+                auto reading = file.open_as_stored();
                 *built = std::make_shared<RecordsIndex>(RecordsIndex::build(*reading));
             } catch (const std::exception&) {
                 // Without an index the check reads the file, and reports why it cannot.
@@ -52,38 +78,39 @@ void RecordsKeeper::when_ready(std::function<void()> action) {
     run_waiting();
 }
 
-bool RecordsKeeper::prepare_check() {
+std::unique_ptr<platform::AppendFile> RecordsKeeper::open_for_check() {
+    auto file = file_.open_for_append();
     if (!index_) {
-        return true;
+        return file;
     }
     try {
-        reader_ = file_.open_for_read();
-        if (index_->catch_up(*reader_)) {
-            return true;
+        LockedReader reader(*file);
+        if (index_->catch_up(reader)) {
+            return file;
         }
     } catch (const platform::FileError&) {
         // The check reads the file itself and tells the user what went wrong.
         index_.reset();
-        reader_.reset();
-        return true;
+        return file;
     }
     index_.reset();
-    reader_.reset();
-    return false;
+    again_ = true;
+    return nullptr;
 }
 
 void RecordsKeeper::run_waiting() {
     bool checked_without_index = false;
     while (!waiting_.empty() && !building_ && !rewriting_) {
-        if (!prepare_check()) {
+        auto action = std::move(waiting_.front());
+        waiting_.pop_front();
+        again_ = false;
+        action();
+        if (again_) {
+            waiting_.push_front(std::move(action));
             start_build();
             break;
         }
         checked_without_index = checked_without_index || !index_;
-        auto action = std::move(waiting_.front());
-        waiting_.pop_front();
-        action();
-        reader_.reset();
     }
     if (checked_without_index && !index_ && !building_ && !rewriting_) {
         start_build();
@@ -91,9 +118,10 @@ void RecordsKeeper::run_waiting() {
     show_busy();
 }
 
-bool RecordsKeeper::is_on_record(std::string_view candidate) {
-    if (index_ && reader_) {
-        return index_->contains(candidate, *reader_);
+bool RecordsKeeper::is_on_record(std::string_view candidate, platform::AppendFile& file) {
+    if (index_) {
+        LockedReader reader(file);
+        return index_->contains(files_.as_stored(candidate), reader);
     }
     return file_.is_on_record(candidate);
 }
@@ -104,11 +132,7 @@ bool RecordsKeeper::list_unchanged() {
             return false;
         }
         // A rewrite within the clock's granularity keeps the stamp; its bytes tell.
-        auto reading = file_.open_for_read();
-        std::string tail(list_tail_.size(), '\0');
-        reading->seek(list_stamp_->size - tail.size());
-        tail.resize(reading->read(tail.data(), tail.size()));
-        return tail == list_tail_;
+        return stored_bytes_before(file_, list_stamp_->size, kCheckedBytes) == list_tail_;
     } catch (const platform::FileError&) {
         return false;  // reading it anew reports the error
     }
@@ -130,6 +154,7 @@ void RecordsKeeper::read_list(std::function<void(ListItems)> done,
     struct Result {
         ListItems items;
         platform::FileStamp stamp;
+        std::string tail;
         std::exception_ptr error;
     };
     auto result = std::make_shared<Result>();
@@ -137,6 +162,7 @@ void RecordsKeeper::read_list(std::function<void(ListItems)> done,
         [file = file_, result]() mutable {
             try {
                 result->items = file.list(&result->stamp);
+                result->tail = stored_bytes_before(file, result->stamp.size, kCheckedBytes);
             } catch (...) {
                 result->error = std::current_exception();
             }
@@ -156,7 +182,7 @@ void RecordsKeeper::read_list(std::function<void(ListItems)> done,
                 return;
             }
             list_stamp_ = result->stamp;
-            list_tail_ = result->items.tail(kCheckedBytes);
+            list_tail_ = std::move(result->tail);
             done(std::move(result->items));
         }));
 }

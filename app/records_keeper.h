@@ -28,12 +28,16 @@ class RecordsKeeper {
     void start();
     bool index_ready() const { return index_ != nullptr && !building_; }
 
-    // Runs `action` once the index is current and no rewrite runs: at once when it is, otherwise
-    // after the job that makes it so. Inside `action`, is_on_record answers.
+    // Runs `action` once the index is built and no rewrite runs: at once when it is, otherwise
+    // after the job that makes it so. `action` checks with open_for_check and is_on_record.
     void when_ready(std::function<void()> action);
-    // True when a line of the file equals `candidate`; without an index (the file could not be
-    // read) the file is read whole, failing as a read does.
-    bool is_on_record(std::string_view candidate);
+    // Opens the file for appending, which locks it, and brings the index up to date through it.
+    // Empty when the file was changed in a way only a new index follows: the action should then
+    // return at once; it runs again once the new index is ready. Throws FileError.
+    std::unique_ptr<platform::AppendFile> open_for_check();
+    // True when a line of the file equals `candidate`; `file` is what open_for_check gave. Without
+    // an index (the file could not be read) the file is read whole, failing as a read does.
+    bool is_on_record(std::string_view candidate, platform::AppendFile& file);
 
     // True when the file is as the last list read it.
     bool list_unchanged();
@@ -52,25 +56,24 @@ class RecordsKeeper {
 
   private:
     void start_build();
-    // Opens the file and brings the index up to date; false when it needs a new build.
-    bool prepare_check();
     void run_waiting();
     void show_busy();
     // Wraps `done` so that it does nothing once this object is gone.
     std::function<void()> while_alive(std::function<void()> done);
 
+    platform::FileSystem& files_;
     RecordsFile file_;
     platform::Tasks& tasks_;
     platform::WindowSystem& window_;
     std::shared_ptr<RecordsIndex> index_;
-    std::unique_ptr<platform::ReadFile> reader_;  // open while an action runs
+    bool again_ = false;  // the running action asked to run again
     bool building_ = false;
     int builds_ = 0;
     bool rewriting_ = false;
     int list_requests_ = 0;
     bool list_reading_ = false;
     std::optional<platform::FileStamp> list_stamp_;
-    std::string list_tail_;  // the last bytes the list read
+    std::string list_tail_;  // the last bytes the list read, as stored
     std::deque<std::function<void()>> waiting_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

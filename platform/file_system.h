@@ -38,6 +38,10 @@ class AppendFile {
     // All or nothing: when not every byte can be written, the file is cut back to its previous
     // size before the error is thrown.
     virtual void write(std::string_view bytes) = 0;
+    virtual FileStamp stamp() = 0;
+    // Up to `count` bytes from `offset`, as they lie on disk (see FileSystem::open_as_stored);
+    // fewer only at the end of the file.
+    virtual std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) = 0;
 };
 
 // A file opened for reading in chunks; closed when the object goes away.
@@ -50,6 +54,19 @@ class ReadFile {
     // The stamp of the open file itself (not of whatever the path names now).
     virtual FileStamp stamp() = 0;
 };
+
+// Reads `count` bytes, fewer only at the end of the file.
+inline std::size_t read_fully(ReadFile& file, char* buffer, std::size_t count) {
+    std::size_t got = 0;
+    while (got < count) {
+        const std::size_t now = file.read(buffer + got, count - got);
+        if (now == 0) {
+            break;
+        }
+        got += now;
+    }
+    return got;
+}
 
 // What is left of the file, to its end. The size the file had when opened is only a hint: it
 // may grow or shrink while it is read.
@@ -80,7 +97,8 @@ class Replacement {
     virtual void commit() = 0;
 };
 
-// Files are named by full paths; contents are raw bytes. Every failure throws FileError. Only
+// Files are named by full paths; contents are UTF-8 text, kept on disk in the files' encoding (see
+// open_as_stored). Every failure throws FileError. Only
 // regular files are opened: anything else named like one is refused, never waited on. A symbolic
 // link stands for the file it points to in every operation.
 class FileSystem {
@@ -100,6 +118,11 @@ class FileSystem {
     // A missing file is an error.
     virtual FileStamp stamp(const std::string& path) = 0;
     virtual std::unique_ptr<ReadFile> open_for_read(const std::string& path) = 0;
+    // On Windows the files' encoding is the ANSI code page; on Linux it is UTF-8 itself. These
+    // two work in the bytes on disk, for finding a line by where it lies: a file opened to read
+    // them unconverted, and `text` as a write stores it.
+    virtual std::unique_ptr<ReadFile> open_as_stored(const std::string& path) = 0;
+    virtual std::string as_stored(std::string_view text) = 0;
     // Starts replacing the file's contents. A read-only file is refused here. A new file gets
     // `access`; an existing one keeps its permissions.
     virtual std::unique_ptr<Replacement> begin_replace(const std::string& path,

@@ -44,11 +44,7 @@ class PosixAppendFile : public AppendFile {
         auto size = static_cast<std::size_t>(stat_of("Could not read", path_, fd_.get()).st_size);
         std::size_t take = std::min(count, size);
         std::string bytes(take, '\0');
-        ssize_t got = ::pread(fd_.get(), bytes.data(), take, static_cast<off_t>(size - take));
-        if (got < 0) {
-            fail("Could not read", path_, errno);
-        }
-        bytes.resize(static_cast<std::size_t>(got));
+        bytes.resize(read_as_stored(size - take, bytes.data(), take));
         return bytes;
     }
 
@@ -62,6 +58,24 @@ class PosixAppendFile : public AppendFile {
             }
             throw;
         }
+    }
+
+    FileStamp stamp() override { return stamp_from(stat_of("Could not read", path_, fd_.get())); }
+
+    std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) override {
+        std::size_t got = 0;
+        while (got < count) {
+            ssize_t now =
+                ::pread(fd_.get(), buffer + got, count - got, static_cast<off_t>(offset + got));
+            if (now > 0) {
+                got += static_cast<std::size_t>(now);
+            } else if (now == 0) {
+                break;
+            } else if (errno != EINTR) {
+                fail("Could not read", path_, errno);
+            }
+        }
+        return got;
     }
 
   private:
@@ -160,6 +174,14 @@ FileStamp PosixFileSystem::stamp(const std::string& path) {
 
 std::unique_ptr<ReadFile> PosixFileSystem::open_for_read(const std::string& path) {
     return std::make_unique<PosixReadFile>(path, open_regular("Could not open", path, O_RDONLY));
+}
+
+std::unique_ptr<ReadFile> PosixFileSystem::open_as_stored(const std::string& path) {
+    return open_for_read(path);
+}
+
+std::string PosixFileSystem::as_stored(std::string_view text) {
+    return std::string(text);
 }
 
 std::unique_ptr<Replacement> PosixFileSystem::begin_replace(const std::string& path,

@@ -13,6 +13,8 @@ class PosixFileSystem : public FileSystem {
     std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
     FileStamp stamp(const std::string& path) override;
     std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
+    std::unique_ptr<ReadFile> open_as_stored(const std::string& path) override;
+    std::string as_stored(std::string_view text) override;
     std::unique_ptr<Replacement> begin_replace(const std::string& path, FileAccess access) override;
     void make_writable(const std::string& path) override;
     bool folder_writable(const std::string& folder) override;

@@ -36,17 +36,8 @@ class Win32AppendFile : public AppendFile {
     std::string tail(std::size_t count) override {
         std::uint64_t size = size_of(file_.get(), path_);
         auto take = static_cast<std::size_t>(std::min<std::uint64_t>(count, size));
-        seek_to(file_.get(), size - take, path_);
         std::string bytes(take, '\0');
-        std::size_t used = 0;
-        while (used < take) {
-            std::size_t got = read_some(file_.get(), bytes.data() + used, take - used, path_);
-            if (got == 0) {
-                break;
-            }
-            used += got;
-        }
-        bytes.resize(used);
+        bytes.resize(read_as_stored(size - take, bytes.data(), take));
         return from_ansi(bytes);
     }
 
@@ -63,6 +54,30 @@ class Win32AppendFile : public AppendFile {
         }
     }
 
+    FileStamp stamp() override { return stamp_of(file_.get(), path_); }
+
+    std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) override {
+        std::size_t used = 0;
+        while (used < count) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset + used);
+            at.OffsetHigh = static_cast<DWORD>((offset + used) >> 32);
+            DWORD got = 0;
+            auto chunk = static_cast<DWORD>(std::min<std::size_t>(count - used, 1u << 30));
+            if (!::ReadFile(file_.get(), buffer + used, chunk, &got, &at)) {
+                if (::GetLastError() == ERROR_HANDLE_EOF) {
+                    break;
+                }
+                fail("Could not read", path_, ::GetLastError());
+            }
+            if (got == 0) {
+                break;
+            }
+            used += got;
+        }
+        return used;
+    }
+
   private:
     std::string path_;
     Handle file_;
@@ -71,13 +86,15 @@ class Win32AppendFile : public AppendFile {
 // Hands out the file's text in UTF-8, converting whole characters only.
 class Win32ReadFile : public ReadFile {
   public:
-    Win32ReadFile(std::string path, HANDLE file) : path_(std::move(path)), file_(file) {}
+    // `convert` false hands out the bytes as they are.
+    Win32ReadFile(std::string path, HANDLE file, bool convert)
+        : path_(std::move(path)), file_(file), convert_(convert) {}
 
     std::size_t read(char* buffer, std::size_t count) override {
         if (converted_.empty() && pending_.empty() && count > 0) {
             std::size_t got = read_some(file_.get(), buffer, count, path_);
             // Every code page writes ASCII as UTF-8 does: most files need no conversion.
-            if (is_ascii(std::string_view(buffer, got))) {
+            if (!convert_ || is_ascii(std::string_view(buffer, got))) {
                 return got;
             }
             std::string_view raw(buffer, got);
@@ -115,6 +132,7 @@ class Win32ReadFile : public ReadFile {
   private:
     std::string path_;
     Handle file_;
+    bool convert_;
     std::string pending_;    // the first byte of a character split between two reads
     std::string converted_;  // text the caller's buffer had no room for yet
 };
@@ -183,7 +201,16 @@ FileStamp Win32FileSystem::stamp(const std::string& path) {
 
 std::unique_ptr<ReadFile> Win32FileSystem::open_for_read(const std::string& path) {
     HANDLE file = open_disk_file("Could not open", path, GENERIC_READ, OPEN_EXISTING);
-    return std::make_unique<Win32ReadFile>(path, file);
+    return std::make_unique<Win32ReadFile>(path, file, true);
+}
+
+std::unique_ptr<ReadFile> Win32FileSystem::open_as_stored(const std::string& path) {
+    HANDLE file = open_disk_file("Could not open", path, GENERIC_READ, OPEN_EXISTING);
+    return std::make_unique<Win32ReadFile>(path, file, false);
+}
+
+std::string Win32FileSystem::as_stored(std::string_view text) {
+    return to_ansi(text);
 }
 
 std::unique_ptr<Replacement> Win32FileSystem::begin_replace(const std::string& path, FileAccess) {

@@ -33,6 +33,15 @@ class FakeAppendFile : public platform::AppendFile {
         owner_.touched(*file_);
     }
 
+    platform::FileStamp stamp() override { return stamp_of(*file_); }
+
+    std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) override {
+        const std::string& contents = file_->contents;
+        const std::string_view rest =
+            std::string_view(contents).substr(std::min<std::size_t>(offset, contents.size()));
+        return rest.copy(buffer, std::min(count, rest.size()));
+    }
+
   private:
     FakeFileSystem& owner_;
     std::string path_;
@@ -163,6 +172,10 @@ platform::FileStamp FakeFileSystem::stamp(const std::string& path) {
 std::unique_ptr<platform::ReadFile> FakeFileSystem::open_for_read(const std::string& path) {
     ++reads;
     return std::make_unique<FakeReadFile>(find("Could not open", path), read_chunk);
+}
+
+std::unique_ptr<platform::ReadFile> FakeFileSystem::open_as_stored(const std::string& path) {
+    return open_for_read(path);
 }
 
 std::unique_ptr<platform::Replacement> FakeFileSystem::begin_replace(const std::string& path,

@@ -36,6 +36,8 @@ class FakeFileSystem : public platform::FileSystem {
     std::unique_ptr<platform::AppendFile> open_for_append(const std::string& path) override;
     platform::FileStamp stamp(const std::string& path) override;
     std::unique_ptr<platform::ReadFile> open_for_read(const std::string& path) override;
+    std::unique_ptr<platform::ReadFile> open_as_stored(const std::string& path) override;
+    std::string as_stored(std::string_view text) override { return std::string(text); }
     std::unique_ptr<platform::Replacement> begin_replace(const std::string& path,
                                                          platform::FileAccess access) override;
     void make_writable(const std::string& path) override;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/records_index.h"
 #include "doubles.h"
 
 namespace {
@@ -88,8 +89,30 @@ TEST_F(Win32FileSystemTest, AppendAddsAtTheEndAndTailReadsBack) {
     file->write("\xE2\x82\xAC\r\n");
     EXPECT_EQ(file->tail(3), "\xE2\x82\xAC\r\n");
     EXPECT_EQ(file->tail(100), "one\r\n\xE2\x82\xAC\r\n");
+    char stored[8] = {};
+    EXPECT_EQ(file->read_as_stored(3, stored, sizeof stored), 5u);
+    EXPECT_EQ(std::string(stored, 5), "\r\n\x80\r\n");
+    EXPECT_EQ(file->stamp().size, 8u);
     file.reset();
     EXPECT_EQ(doubles::read_file(path), "one\r\n\x80\r\n");
+}
+
+// The no-repeat index finds a line by where it lies on disk, where a Turkish letter is one byte,
+// not the two it takes in UTF-8.
+TEST_F(Win32FileSystemTest, TheRecordsIndexWorksInTheBytesOnDisk) {
+    const std::string turkish = "\xC5\x9E\xC4\x9F\xC4\xB0\xC4\xB1";  // Şğİı
+    files.create(path, "temppass\r\n" + turkish + "\r\nabcdefgh\r\n", platform::FileAccess::Normal);
+    auto reading = files.open_as_stored(path);
+    auto index = app::RecordsIndex::build(*reading);
+    EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), *reading));
+    EXPECT_TRUE(index.contains(files.as_stored(turkish), *reading));
+    EXPECT_FALSE(index.contains(files.as_stored(turkish.substr(2)), *reading));
+
+    files.open_for_append(path)->write("z" + turkish + "\r\n");
+    auto again = files.open_as_stored(path);
+    ASSERT_TRUE(index.catch_up(*again));
+    EXPECT_TRUE(index.contains(files.as_stored("z" + turkish), *again));
+    EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), *again));
 }
 
 TEST_F(Win32FileSystemTest, ChunkedReadsAndWritesNeverSplitACharacter) {
