@@ -20,9 +20,10 @@
 #include <functional>
 #include <memory>
 
+#include "app/frm_main.h"
 #include "app/generator.h"
 #include "app/inventory.h"
-#include "app/text.h"
+#include "app/strength.h"
 #include "bench_children.h"
 #include "bench_support.h"
 #include "doubles.h"
@@ -35,7 +36,7 @@
 namespace bench {
 namespace {
 
-constexpr int kClicks = 20;
+constexpr int kClicks = 200;
 constexpr int kTabChanges = 5;
 
 void post_click(QWidget* widget, QPoint at) {
@@ -148,13 +149,47 @@ int generate(const std::string& folder) {
     return 0;
 }
 
-// A click that draws a password as the program does and appends it, checking nothing.
+// Appends a record the plain way: no lock, no check.
+void append_plainly(const std::string& path, const std::string& password) {
+    const std::string line = password + "\r\n";
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0 || ::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+        std::exit(1);
+    }
+    ::close(fd);
+}
+
+// The append-only click, in the program's own window: the Generate button draws, records and
+// shows a password as the program does, strength read-out included, but checks nothing and
+// appends with a plain open, write and close. Only the no-repeat check and its lock differ.
 int generate_reference(const std::string& folder) {
+    Program ours(folder);
+    app::frmMain& form = *ours.form;
+    auto* button = ours.widget<QPushButton>("cmdOlustur");
+    QObject::disconnect(button, &QPushButton::clicked, nullptr, nullptr);
+    const std::string path = folder + "/sifreler.dat";
+    // The window starts with every character class chosen.
+    const std::string pool = app::character_pool(app::PoolOptions{}, "", ours.encoding);
+    QObject::connect(button, &QPushButton::clicked, [&] {
+        const int length = app::check_length(form.intUzunluk.text()).length;
+        const std::string password = app::draw_password(pool, length, ours.random);
+        append_plainly(path, password);
+        form.txtSifre.set_text(password);
+        const double bits = app::entropy_bits(pool, length);
+        form.barStrength.set_value(app::meter_value(bits));
+        form.barStrength.set_tooltip(app::strength_tooltip(bits));
+    });
+    click_and_report(button, ours.widget<QLineEdit>("txtSifre"),
+                     [&] { return ours.index_ready(); });
+    return 0;
+}
+
+// The same, in a bare window of the same size holding only a button and a text box.
+int generate_bare_reference(const std::string& folder) {
     const std::string path = folder + "/sifreler.dat";
     platform::posix::PosixRandomSource random;
-    const std::vector<std::string> pool = app::code_points(
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
-        "!^+%&()=?_£#${[]}\\|*@€~");
+    const std::string pool =
+        app::character_pool(app::PoolOptions{}, "", platform::posix::Utf8Encoding());
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* button = new QPushButton("Generate", &window);
@@ -162,16 +197,8 @@ int generate_reference(const std::string& folder) {
     layout->addWidget(button);
     layout->addWidget(shown);
     QObject::connect(button, &QPushButton::clicked, [&] {
-        std::string password;
-        for (int i = 0; i < 8; ++i) {
-            password += pool[app::uniform_index(random, pool.size())];
-        }
-        std::string line = password + "\r\n";
-        int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd < 0 || ::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-            std::exit(1);
-        }
-        ::close(fd);
+        const std::string password = app::draw_password(pool, 8, random);
+        append_plainly(path, password);
         shown->setText(QString::fromStdString(password));
     });
     window.resize(program_window_size());
@@ -285,6 +312,9 @@ int measure_child(int argc, char** argv, const std::string& kind, const std::str
     }
     if (kind == "generate-ref") {
         return generate_reference(folder);
+    }
+    if (kind == "generate-bare") {
+        return generate_bare_reference(folder);
     }
     if (kind == "tab") {
         return tab(folder, count);
