@@ -24,9 +24,12 @@ void RecordsFile::make_sure_exists() {
     }
 }
 
-std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append() {
+std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append(bool wait) {
+    auto open = [&] {
+        return wait ? files_.open_for_append(path_) : files_.try_open_for_append(path_);
+    };
     try {
-        return files_.open_for_append(path_);
+        return open();
     } catch (const platform::FileError&) {
         if (files_.exists(path_)) {
             throw;
@@ -34,7 +37,7 @@ std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append() {
     }
     // Removed while the program ran: made again, with its first line.
     make_sure_exists();
-    return files_.open_for_append(path_);
+    return open();
 }
 
 bool RecordsFile::is_on_record(std::string_view candidate) {

@@ -24,8 +24,9 @@ class RecordsFile {
     // Creates the file holding only the first line when it is missing or empty.
     void make_sure_exists();
 
-    // Opens the file for appending, re-creating it first when it has gone missing.
-    std::unique_ptr<platform::AppendFile> open_for_append();
+    // Opens the file for appending, re-creating it first when it has gone missing. With `wait`
+    // false, empty at once while someone else holds the file's lock.
+    std::unique_ptr<platform::AppendFile> open_for_append(bool wait = true);
 
     // True when a line of the file equals `candidate` exactly. An empty file holds no lines.
     bool is_on_record(std::string_view candidate);

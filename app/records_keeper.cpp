@@ -1,10 +1,16 @@
 #include "app/records_keeper.h"
 
+#include <chrono>
+#include <thread>
+
 namespace app {
 namespace {
 
 // The end of the file read last, compared before a list is kept.
 constexpr std::size_t kCheckedBytes = 64;
+// How often, and how many times in one job, a click waiting for another program's lock tries it.
+constexpr auto kLockPoll = std::chrono::milliseconds(10);
+constexpr int kLockPolls = 25;
 
 // The index reads the file through the handle that holds its lock.
 class LockedReader : public platform::ReadFile {
@@ -79,7 +85,11 @@ void RecordsKeeper::when_ready(std::function<void()> action) {
 }
 
 std::unique_ptr<platform::AppendFile> RecordsKeeper::open_for_check() {
-    auto file = file_.open_for_append();
+    auto file = file_.open_for_append(false);
+    if (!file) {
+        again_ = Again::AfterLock;
+        return nullptr;
+    }
     if (!index_) {
         return file;
     }
@@ -94,20 +104,46 @@ std::unique_ptr<platform::AppendFile> RecordsKeeper::open_for_check() {
         return file;
     }
     index_.reset();
-    again_ = true;
+    again_ = Again::AfterBuild;
     return nullptr;
+}
+
+void RecordsKeeper::wait_for_lock() {
+    lock_waiting_ = true;
+    tasks_.run(
+        [file = file_]() mutable {
+            // A slice at a time, so that the jobs given after this one still run meanwhile.
+            for (int i = 0; i < kLockPolls; ++i) {
+                try {
+                    if (file.open_for_append(false)) {
+                        return;
+                    }
+                } catch (const platform::FileError&) {
+                    return;  // the action tells the user
+                }
+                std::this_thread::sleep_for(kLockPoll);
+            }
+        },
+        while_alive([this] {
+            lock_waiting_ = false;
+            run_waiting();
+        }));
 }
 
 void RecordsKeeper::run_waiting() {
     bool checked_without_index = false;
-    while (!waiting_.empty() && !building_ && !rewriting_) {
+    while (!waiting_.empty() && !building_ && !rewriting_ && !lock_waiting_) {
         auto action = std::move(waiting_.front());
         waiting_.pop_front();
-        again_ = false;
+        again_ = Again::No;
         action();
-        if (again_) {
+        if (again_ != Again::No) {
             waiting_.push_front(std::move(action));
-            start_build();
+            if (again_ == Again::AfterLock) {
+                wait_for_lock();
+            } else {
+                start_build();
+            }
             break;
         }
         checked_without_index = checked_without_index || !index_;

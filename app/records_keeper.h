@@ -32,8 +32,9 @@ class RecordsKeeper {
     // after the job that makes it so. `action` checks with open_for_check and is_on_record.
     void when_ready(std::function<void()> action);
     // Opens the file for appending, which locks it, and brings the index up to date through it.
-    // Empty when the file was changed in a way only a new index follows: the action should then
-    // return at once; it runs again once the new index is ready. Throws FileError.
+    // Empty when another program holds the lock, or the file was changed in a way only a new
+    // index follows: the action should then return at once; it runs again once the lock is free
+    // or the new index is ready, waited for off the window's thread. Throws FileError.
     std::unique_ptr<platform::AppendFile> open_for_check();
     // True when a line of the file equals `candidate`; `file` is what open_for_check gave. Without
     // an index (the file could not be read) the file is read whole, failing as a read does.
@@ -56,6 +57,7 @@ class RecordsKeeper {
 
   private:
     void start_build();
+    void wait_for_lock();
     void run_waiting();
     void show_busy();
     // Wraps `done` so that it does nothing once this object is gone.
@@ -66,7 +68,9 @@ class RecordsKeeper {
     platform::Tasks& tasks_;
     platform::WindowSystem& window_;
     std::shared_ptr<RecordsIndex> index_;
-    bool again_ = false;  // the running action asked to run again
+    enum class Again { No, AfterLock, AfterBuild };
+    Again again_ = Again::No;  // whether the running action asked to run again, and when
+    bool lock_waiting_ = false;
     bool building_ = false;
     int builds_ = 0;
     bool rewriting_ = false;

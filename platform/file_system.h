@@ -115,6 +115,8 @@ class FileSystem {
     // (an advisory, exclusive lock) while the returned object lives: a second opening, in this
     // process or another, waits for it, so two writers never mix their lines. Hold it briefly.
     virtual std::unique_ptr<AppendFile> open_for_append(const std::string& path) = 0;
+    // The same, but empty at once rather than waiting while someone else holds the lock.
+    virtual std::unique_ptr<AppendFile> try_open_for_append(const std::string& path) = 0;
     // A missing file is an error.
     virtual FileStamp stamp(const std::string& path) = 0;
     virtual std::unique_ptr<ReadFile> open_for_read(const std::string& path) = 0;

@@ -143,13 +143,19 @@ void PosixFileSystem::create(const std::string& path, std::string_view contents,
     }
 }
 
-std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& path) {
+namespace {
+
+// Empty when `wait` is false and someone else holds the lock.
+std::unique_ptr<AppendFile> open_locked(const std::string& path, bool wait) {
     // A rewrite puts a new file in place while it holds the old one's lock: whoever waited for
     // that lock appends to the new file instead.
     for (;;) {
         struct stat held {};
         Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND, 0, &held);
-        while (::flock(fd.get(), LOCK_EX) != 0) {
+        while (::flock(fd.get(), wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK && !wait) {
+                return nullptr;
+            }
             if (errno != EINTR) {
                 fail("Could not lock", path, errno);
             }
@@ -162,6 +168,16 @@ std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& 
             return std::make_unique<PosixAppendFile>(path, std::move(fd));
         }
     }
+}
+
+}  // namespace
+
+std::unique_ptr<AppendFile> PosixFileSystem::open_for_append(const std::string& path) {
+    return open_locked(path, true);
+}
+
+std::unique_ptr<AppendFile> PosixFileSystem::try_open_for_append(const std::string& path) {
+    return open_locked(path, false);
 }
 
 FileStamp PosixFileSystem::stamp(const std::string& path) {

@@ -11,6 +11,7 @@ class PosixFileSystem : public FileSystem {
     void touch(const std::string& path, FileAccess access) override;
     void create(const std::string& path, std::string_view contents, FileAccess access) override;
     std::unique_ptr<AppendFile> open_for_append(const std::string& path) override;
+    std::unique_ptr<AppendFile> try_open_for_append(const std::string& path) override;
     FileStamp stamp(const std::string& path) override;
     std::unique_ptr<ReadFile> open_for_read(const std::string& path) override;
     std::unique_ptr<ReadFile> open_as_stored(const std::string& path) override;

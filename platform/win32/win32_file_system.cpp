@@ -171,7 +171,15 @@ void Win32FileSystem::create(const std::string& path, std::string_view contents,
     }
 }
 
-std::unique_ptr<AppendFile> Win32FileSystem::open_for_append(const std::string& path) {
+namespace {
+
+FileStamp stamp_of_path(const std::string& path) {
+    Handle file(open_disk_file("Could not read the attributes of", path, 0, OPEN_EXISTING));
+    return stamp_of(file.get(), path);
+}
+
+// Empty when `wait` is false and someone else holds the lock.
+std::unique_ptr<AppendFile> open_locked(const std::string& path, bool wait) {
     // A rewrite puts a new file in place while it holds the old one's lock: whoever waited for
     // that lock appends to the new file instead.
     for (;;) {
@@ -183,20 +191,34 @@ std::unique_ptr<AppendFile> Win32FileSystem::open_for_append(const std::string& 
         OVERLAPPED token{};
         token.Offset = 0xFFFFFFFE;
         token.OffsetHigh = 0x7FFFFFFF;
-        if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &token)) {
-            fail("Could not lock", path, ::GetLastError());
+        const DWORD how = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+        if (!::LockFileEx(file, how, 0, 1, 0, &token)) {
+            const DWORD error = ::GetLastError();
+            if (!wait && error == ERROR_LOCK_VIOLATION) {
+                return nullptr;
+            }
+            fail("Could not lock", path, error);
         }
         const FileStamp held = stamp_of(file, path);
-        const FileStamp named = stamp(path);
+        const FileStamp named = stamp_of_path(path);
         if (named.device == held.device && named.inode == held.inode) {
             return appending;
         }
     }
 }
 
+}  // namespace
+
+std::unique_ptr<AppendFile> Win32FileSystem::open_for_append(const std::string& path) {
+    return open_locked(path, true);
+}
+
+std::unique_ptr<AppendFile> Win32FileSystem::try_open_for_append(const std::string& path) {
+    return open_locked(path, false);
+}
+
 FileStamp Win32FileSystem::stamp(const std::string& path) {
-    Handle file(open_disk_file("Could not read the attributes of", path, 0, OPEN_EXISTING));
-    return stamp_of(file.get(), path);
+    return stamp_of_path(path);
 }
 
 std::unique_ptr<ReadFile> Win32FileSystem::open_for_read(const std::string& path) {

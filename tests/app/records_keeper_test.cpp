@@ -40,6 +40,21 @@ TEST_F(RecordsKeeperTest, AClickBeforeTheIndexIsReadyWaitsForItWithTheBusyPointe
     EXPECT_EQ(harness.records(), "temppass\r\nAAAAAAAA\r\n");
 }
 
+TEST_F(RecordsKeeperTest, AClickWhileAnotherProgramHoldsTheFileWaitsForItWithoutBlocking) {
+    harness.start();
+    auto other = harness.files.open_for_append(harness.records_path());
+    harness.tasks.held = true;
+    EXPECT_EQ(generate('B'), "");
+    EXPECT_TRUE(harness.window.busy);
+
+    other->write("AAAAAAAA\r\n");
+    other.reset();
+    harness.tasks.run_held();
+    EXPECT_FALSE(harness.window.busy);
+    EXPECT_EQ(form().txtSifre.text(), "BBBBBBBB");
+    EXPECT_EQ(harness.records(), "temppass\r\nAAAAAAAA\r\nBBBBBBBB\r\n");
+}
+
 TEST_F(RecordsKeeperTest, TheNoRepeatCheckSeesWhatAnotherProgramDidToTheFile) {
     harness.start();
     form().raise_value_change(form().blnOncekilerOlmasin, 1);

@@ -34,6 +34,10 @@ class FakeFileSystem : public platform::FileSystem {
     void create(const std::string& path, std::string_view contents,
                 platform::FileAccess access) override;
     std::unique_ptr<platform::AppendFile> open_for_append(const std::string& path) override;
+    // Locks are not modelled: the file is never held by anyone else.
+    std::unique_ptr<platform::AppendFile> try_open_for_append(const std::string& path) override {
+        return open_for_append(path);
+    }
     platform::FileStamp stamp(const std::string& path) override;
     std::unique_ptr<platform::ReadFile> open_for_read(const std::string& path) override;
     std::unique_ptr<platform::ReadFile> open_as_stored(const std::string& path) override;
