@@ -38,6 +38,7 @@ class AppendFile {
     // All or nothing: when not every byte can be written, the file is cut back to its previous
     // size before the error is thrown.
     virtual void write(std::string_view bytes) = 0;
+    // The stamp of the open file itself.
     virtual FileStamp stamp() = 0;
     // Up to `count` bytes from `offset`, as they lie on disk (see FileSystem::open_as_stored);
     // fewer only at the end of the file.
@@ -98,9 +99,9 @@ class Replacement {
 };
 
 // Files are named by full paths; contents are UTF-8 text, kept on disk in the files' encoding (see
-// open_as_stored). Every failure throws FileError. Only
-// regular files are opened: anything else named like one is refused, never waited on. A symbolic
-// link stands for the file it points to in every operation.
+// open_as_stored). Every failure throws FileError. Only regular files are opened: anything else
+// named like one is refused, never waited on. A symbolic link stands for the file it points to in
+// every operation.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
