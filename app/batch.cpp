@@ -1,9 +1,9 @@
 #include "app/batch.h"
 
+#include <algorithm>
 #include <cstring>
-#include <deque>
 #include <limits>
-#include <set>
+#include <unordered_set>
 
 #include "app/generator.h"
 #include "app/line_splitter.h"
@@ -53,101 +53,77 @@ bool pool_from(const BatchRequest& request, const platform::TextEncoding& encodi
     return true;
 }
 
-// How many different passwords of `length` characters the pool can give, up to a limit.
-std::uint64_t possible_passwords(std::size_t distinct, int length, std::uint64_t limit) {
+std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
+    return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max()
+                                                             : a + b;
+}
+
+// How many different passwords of `length` characters `distinct` characters give, or `limit` + 1
+// when that is more than `limit`.
+std::uint64_t possible_passwords(std::uint64_t distinct, int length, std::uint64_t limit) {
     std::uint64_t possible = 1;
-    for (int i = 0; i < length && possible <= limit; ++i) {
+    for (int i = 0; i < length; ++i) {
+        if (distinct != 0 && possible > limit / distinct) {
+            return limit + 1;
+        }
         possible *= distinct;
     }
     return possible;
 }
 
-// A set of texts kept elsewhere, in one flat table: a million records are read in a blink,
-// where a node per record would take most of a batch's time.
-class LineSet {
-  public:
-    explicit LineSet(std::size_t expected) {
-        std::size_t size = 16;
-        while (size < expected * 2) {
-            size *= 2;
+// The different passwords on record that the pool could draw again at this length: each is a
+// number below `possible` in base `characters.size()`, ticked off in a bitmap once.
+std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::string>& characters,
+                                 int length, std::uint64_t possible) {
+    std::vector<bool> seen(static_cast<std::size_t>(possible));
+    std::uint64_t count = 0;
+    auto look = [&](std::string_view line, std::uint64_t) {
+        auto points = code_points(line);
+        if (static_cast<int>(points.size()) != length) {
+            return;
         }
-        slots_.resize(size);
-    }
-
-    bool contains(std::string_view line) const { return !slots_[find(line)].empty(); }
-
-    void insert(std::string_view line) {
-        std::string_view& slot = slots_[find(line)];
-        if (slot.empty()) {
-            slot = line;
-            if (++count_ * 2 > slots_.size()) {
-                grow();
+        std::uint64_t number = 0;
+        for (const auto& point : points) {
+            auto at = std::lower_bound(characters.begin(), characters.end(), point);
+            if (at == characters.end() || *at != point) {
+                return;
             }
+            number = number * characters.size() + static_cast<std::uint64_t>(at - characters.begin());
         }
+        if (!seen[static_cast<std::size_t>(number)]) {
+            seen[static_cast<std::size_t>(number)] = true;
+            ++count;
+        }
+    };
+    auto reading = records.open_for_read();
+    LineSplitter splitter;
+    std::string chunk(1 << 20, '\0');
+    while (const std::size_t got = reading->read(chunk.data(), chunk.size())) {
+        splitter.feed(std::string_view(chunk.data(), got), look);
     }
-
-    std::size_t size() const { return count_; }
-
-    template <class Visit>
-    void for_each(Visit visit) const {
-        for (auto line : slots_) {
-            if (!line.empty()) {
-                visit(line);
-            }
-        }
-    }
-
-  private:
-    // The slot holding `line`, or the empty one where it would go. Empty lines are never kept.
-    std::size_t find(std::string_view line) const {
-        std::size_t mask = slots_.size() - 1;
-        std::size_t at = std::hash<std::string_view>{}(line)&mask;
-        while (!slots_[at].empty() && slots_[at] != line) {
-            at = (at + 1) & mask;
-        }
-        return at;
-    }
-
-    void grow() {
-        std::vector<std::string_view> old(slots_.size() * 2);
-        old.swap(slots_);
-        count_ = 0;
-        for (auto line : old) {
-            if (!line.empty()) {
-                insert(line);
-            }
-        }
-    }
-
-    std::vector<std::string_view> slots_;
-    std::size_t count_ = 0;
-};
-
-// Every line of the records file, as views into its text, with room for `more`.
-LineSet lines_of(std::string_view text, std::uint64_t more) {
-    LineSet lines(text.size() / 10 + more + 1);
-    for_each_line(text, [&](std::string_view line, std::uint64_t start) {
-        if (!line.empty()) {
-            lines.insert(text.substr(start, line.size()));
-        }
-    });
-    return lines;
+    splitter.finish(look);
+    return count;
 }
 
-// The recorded passwords that the pool could draw again at this length.
-std::uint64_t drawable_on_record(const LineSet& recorded, const std::vector<std::string>& pool,
-                                 int length) {
-    std::set<std::string_view> characters(pool.begin(), pool.end());
-    std::uint64_t count = 0;
-    recorded.for_each([&](std::string_view line) {
-        auto points = code_points(line);
-        bool drawable = static_cast<int>(points.size()) == length;
-        for (std::size_t i = 0; drawable && i < points.size(); ++i) {
-            drawable = characters.count(points[i]) != 0;
-        }
-        count += drawable ? 1 : 0;
-    });
-    return count;
+// Refuses a count the pool cannot give without repeats, which would otherwise draw for ever.
+bool enough_left(const BatchRequest& request, RecordsFile& records, const RecordsIndex& index,
+                 const std::vector<std::string>& pool, int length, std::ostream& errors) {
+    std::vector<std::string> characters(pool);
+    std::sort(characters.begin(), characters.end());
+    characters.erase(std::unique(characters.begin(), characters.end()), characters.end());
+    const std::uint64_t enough = saturating_add(request.count, index.lines());
+    const std::uint64_t possible = possible_passwords(characters.size(), length, enough);
+    if (possible > enough) {
+        return true;
+    }
+    const std::uint64_t left = possible - drawable_on_record(records, characters, length, possible);
+    if (left >= request.count) {
+        return true;
+    }
+    errors << "Only " << left << " of the " << request.count
+           << " asked for can be drawn without repeating a password on record (" << length
+           << (length == 1 ? " character" : " characters") << " from these characters).\n";
+    return false;
 }
 
 }  // namespace
@@ -188,61 +164,61 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
 
     try {
         auto appending = records.open_for_append();
-        const std::string text = records.contents();
-        LineSet recorded = lines_of(text, std::min<std::uint64_t>(request.count, 1u << 24));
-
-        if (!request.allow_repeats) {
-            // A pool too small for the count asked would draw for ever.
-            std::set<std::string_view> distinct(pool.begin(), pool.end());
-            std::uint64_t enough = request.count + recorded.size();
-            std::uint64_t possible = possible_passwords(distinct.size(), length.length, enough);
-            if (possible <= enough) {
-                std::uint64_t taken = drawable_on_record(recorded, pool, length.length);
-                std::uint64_t left = possible - std::min(possible, taken);
-                if (left < request.count) {
-                    errors << "Only " << left << " more passwords of " << length.length
-                           << (length.length == 1 ? " character" : " characters")
-                           << " can be drawn from these characters without "
-                              "repeating one, but "
-                           << request.count << " were asked for.\n";
-                    return 1;
-                }
-            }
+        LockedReader reader(*appending);
+        auto index = RecordsFile::index(*appending, request.count);
+        if (!request.allow_repeats &&
+            !enough_left(request, records, index, pool, length.length, errors)) {
+            return 1;
         }
-
-        // New passwords stay in place, so the set may point into them.
-        std::deque<std::string> drawn;
+        // Only the passwords of the slice being drawn are held here; those before it are on
+        // record, and the index finds them there.
+        std::unordered_set<std::string> fresh;
         std::string printed;
         std::string new_lines;
         for (std::uint64_t done = 0; done < request.count;) {
+            if (!index.up_to_date(reader)) {
+                // Another program changed the file while the batch ran.
+                index = RecordsFile::index(*appending, request.count - done);
+            }
+            fresh.clear();
             printed.clear();
             new_lines.clear();
             for (std::size_t i = 0; i < kSlice && done < request.count;) {
                 std::string password = draw_password(pool, length.length, random);
-                bool on_record = recorded.contains(password);
+                const bool on_record = fresh.count(password) != 0 ||
+                                       index.contains(records.as_stored(password), reader);
                 if (on_record && !request.allow_repeats) {
                     continue;
                 }
                 if (!on_record) {
-                    drawn.push_back(std::move(password));
-                    recorded.insert(drawn.back());
-                    new_lines.append(drawn.back()).append(RecordsFile::kLineEnd);
-                    printed.append(drawn.back()).append("\n");
-                } else {
-                    printed.append(password).append("\n");
+                    new_lines.append(password).append(RecordsFile::kLineEnd);
+                }
+                printed.append(password).append("\n");
+                if (!on_record) {
+                    fresh.insert(std::move(password));
                 }
                 ++i;
                 ++done;
             }
-            RecordsFile::append_lines(*appending, new_lines);
-            out.write(printed.data(), static_cast<std::streamsize>(printed.size()));
+            // On the disk before anyone sees them.
+            RecordsFile::append_lines(*appending, new_lines, &index);
+            if (!out.write(printed.data(), static_cast<std::streamsize>(printed.size()))) {
+                break;
+            }
+            if (request.stop && *request.stop) {
+                break;
+            }
         }
     } catch (const platform::FileError& error) {
         errors << kCantLoadFile << ' ' << error.what() << '\n';
         return 1;
     }
-    out.flush();
-    return out ? 0 : 1;
+    if (!out.flush()) {
+        errors << "The passwords could not be written out (the output is closed or full); "
+                  "those drawn are on record all the same.\n";
+        return 1;
+    }
+    return request.stop && *request.stop ? 1 : 0;
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -18,13 +19,16 @@ struct BatchRequest {
     std::optional<std::string> custom_list;  // the window's "only the characters below"
     std::uint64_t count = 1;
     bool allow_repeats = false;
+    // Set from elsewhere (a signal handler) to end the batch after the slice being written.
+    const volatile std::sig_atomic_t* stop = nullptr;
 };
 
 // Draws `count` passwords and prints them to `out`, one a line. Every one not yet on record is
-// recorded first. Without `allow_repeats` a password on record (or printed already) is drawn
-// again, so `count` distinct new passwords come out. The records file stays open, and locked,
-// from the first look at it to the last line added. A refusal is a message on `errors` and exit
-// code 1; 0 otherwise.
+// recorded, and on the disk, before it is printed. Without `allow_repeats` a password on record
+// (or printed already) is drawn again, so `count` distinct new passwords come out. The records
+// file stays open, and locked, from the first look at it to the last line added; it is asked
+// through the same index as the window asks it. A refusal, output that cannot be written or a
+// stop is a message on `errors` and exit code 1; 0 otherwise.
 int generate_batch(const BatchRequest& request, RecordsFile& records,
                    platform::RandomSource& random, const platform::TextEncoding& encoding,
                    std::ostream& out, std::ostream& errors);

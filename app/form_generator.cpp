@@ -74,7 +74,7 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     // Recorded before it is shown, so that no password is handed out unrecorded.
     bool on_record = SifreKontrol(strYeniSifre, records_file);
     if (!on_record) {
-        RecordsFile::append(records_file, strYeniSifre);
+        records.append(records_file, strYeniSifre);
     }
     bool refused = on_record && blnOncekilerOlmasin.value() == 1;
     txtSifre.set_text(refused ? std::string() : strYeniSifre);

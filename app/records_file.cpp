@@ -13,31 +13,22 @@ std::string RecordsFile::first_line() {
 }
 
 void RecordsFile::make_sure_exists() {
-    if (!files_.exists(path_)) {
-        files_.create(path_, first_line(), platform::FileAccess::OwnerOnly);
-        return;
-    }
-    // A file left empty (a full disk at the first start) gets its first line now.
-    auto appending = files_.open_for_append(path_);
-    if (appending->tail(1).empty()) {
-        appending->write(first_line());
-    }
+    open_for_append(false);
 }
 
 std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append(bool wait) {
-    auto open = [&] {
-        return wait ? files_.open_for_append(path_) : files_.try_open_for_append(path_);
-    };
-    try {
-        return open();
-    } catch (const platform::FileError&) {
-        if (files_.exists(path_)) {
-            throw;
-        }
+    auto file = wait ? files_.open_for_append(path_) : files_.try_open_for_append(path_);
+    // Left empty by a full disk at the first start, perhaps.
+    if (file && file->stamp().size == 0) {
+        file->write(first_line());
     }
-    // Removed while the program ran: made again, with its first line.
-    make_sure_exists();
-    return open();
+    return file;
+}
+
+RecordsIndex RecordsFile::index(platform::AppendFile& file, std::uint64_t room) {
+    auto sealed = file.seal();
+    LockedReader reader(file);
+    return RecordsIndex::build(reader, sealed, room);
 }
 
 bool RecordsFile::is_on_record(std::string_view candidate) {
@@ -45,11 +36,16 @@ bool RecordsFile::is_on_record(std::string_view candidate) {
     return !text.empty() && has_line(text, candidate);
 }
 
-void RecordsFile::append(platform::AppendFile& file, std::string_view password) {
-    append_lines(file, std::string(password) + std::string(kLineEnd));
+void RecordsFile::append(platform::AppendFile& file, std::string_view password,
+                         RecordsIndex* index) {
+    append_lines(file, std::string(password) + std::string(kLineEnd), index);
 }
 
-void RecordsFile::append_lines(platform::AppendFile& file, std::string_view lines) {
+void RecordsFile::append_lines(platform::AppendFile& file, std::string_view lines,
+                               RecordsIndex* index) {
+    if (lines.empty()) {
+        return;
+    }
     std::string head;
     const std::string last = file.tail(1);
     if (last.empty()) {
@@ -59,6 +55,10 @@ void RecordsFile::append_lines(platform::AppendFile& file, std::string_view line
         head = kLineEnd;
     }
     file.write(head.empty() ? std::string(lines) : head + std::string(lines));
+    if (index != nullptr) {
+        LockedReader reader(file);
+        index->appended(reader, file.seal());
+    }
 }
 
 std::string RecordsFile::contents() {

@@ -12,7 +12,6 @@ constexpr std::size_t kMinimumCapacity = 1024;
 // Linear probing stays short up to here; a fuller table is rebuilt at twice the lines.
 constexpr std::size_t kMaxLoadPercent = 85;
 constexpr std::size_t kChunk = 1 << 20;
-constexpr std::size_t kKeptBytes = 16;
 // Lines hashed and prefetched together, so that the table's cache misses overlap.
 constexpr std::size_t kBatch = 16;
 
@@ -46,7 +45,14 @@ std::uint64_t record_hash(std::string_view line) {
     return hash;
 }
 
-RecordsIndex RecordsIndex::build(platform::ReadFile& file) {
+std::size_t LockedReader::read(char* buffer, std::size_t count) {
+    const std::size_t got = file_.read_as_stored(position_, buffer, count);
+    position_ += got;
+    return got;
+}
+
+RecordsIndex RecordsIndex::build(platform::ReadFile& file,
+                                 std::optional<platform::FileStamp> sealed, std::uint64_t room) {
     const platform::FileStamp stamp = file.stamp();
     // The first chunk's lines tell roughly how many the file holds.
     std::string sample(std::min<std::uint64_t>(stamp.size, kChunk), '\0');
@@ -54,23 +60,22 @@ RecordsIndex RecordsIndex::build(platform::ReadFile& file) {
     std::size_t sample_lines = 0;
     for_each_line(sample, [&](std::string_view, std::uint64_t) { ++sample_lines; });
     double per_byte = sample.empty() ? 0 : static_cast<double>(sample_lines) / sample.size();
-    std::size_t capacity = capacity_for(per_byte * stamp.size);
+    std::size_t capacity = capacity_for(per_byte * stamp.size + room);
     for (;;) {
         RecordsIndex index(capacity);
-        index.stamp_ = stamp;
         file.seek(0);
         const bool fitted = index.read_from(file, stamp.size);
-        const std::uint64_t read = index.splitter_.position();
+        const std::uint64_t read = std::max<std::uint64_t>(index.splitter_.position(), 1);
         if (!fitted) {
-            capacity = capacity_for(1.2 * index.count_ * std::max(stamp.size, read) / read);
+            capacity = capacity_for(1.2 * index.count_ * std::max(stamp.size, read) / read + room);
             continue;
         }
         // A guess too high costs memory for good: count again at the size the file needs.
-        if (capacity > std::max(kMinimumCapacity, 2 * index.count_ + 64)) {
-            capacity = capacity_for(index.count_);
+        if (capacity > std::max(kMinimumCapacity, 2 * (index.count_ + room) + 64)) {
+            capacity = capacity_for(index.count_ + room);
             continue;
         }
-        index.stamp_.size = read;
+        index.sealed_ = sealed;
         return index;
     }
 }
@@ -114,11 +119,6 @@ bool RecordsIndex::add(std::string_view bytes) {
         }
     });
     flush();
-    const std::size_t got = bytes.size();
-    last_bytes_ = got >= kKeptBytes
-                      ? std::string(bytes.substr(got - kKeptBytes))
-                      : (last_bytes_ + std::string(bytes))
-                            .substr(std::max(last_bytes_.size() + got, kKeptBytes) - kKeptBytes);
     return fits;
 }
 
@@ -139,29 +139,22 @@ std::size_t RecordsIndex::home(std::uint64_t hash) const {
     return static_cast<std::size_t>((static_cast<unsigned __int128>(hash) * slots_.size()) >> 64);
 }
 
-bool RecordsIndex::catch_up(platform::ReadFile& file) {
-    const platform::FileStamp now = file.stamp();
-    if (now.device != stamp_.device || now.inode != stamp_.inode || now.size < stamp_.size ||
-        now.size - stamp_.size > kLargestTail || (now.size == stamp_.size && now != stamp_)) {
+bool RecordsIndex::up_to_date(platform::ReadFile& file) const {
+    return sealed_ && file.stamp() == *sealed_;
+}
+
+bool RecordsIndex::appended(platform::ReadFile& file, std::optional<platform::FileStamp> sealed) {
+    const std::uint64_t from = splitter_.position();
+    sealed_.reset();
+    if (!sealed || sealed->size < from) {
         return false;
     }
-    // What was read before must still be there, or this is a rewrite the stamp cannot show (one
-    // within the clock's granularity, or one that happens to be longer). It is read in one go
-    // with what was appended.
-    const std::uint64_t from = stamp_.size - last_bytes_.size();
-    std::string bytes(static_cast<std::size_t>(now.size - from), '\0');
+    std::string bytes(static_cast<std::size_t>(sealed->size - from), '\0');
     file.seek(from);
-    if (platform::read_fully(file, bytes.data(), bytes.size()) != bytes.size() ||
-        !std::string_view(bytes).starts_with(last_bytes_)) {
+    if (platform::read_fully(file, bytes.data(), bytes.size()) != bytes.size() || !add(bytes)) {
         return false;
     }
-    if (now == stamp_) {
-        return true;
-    }
-    if (!add(std::string_view(bytes).substr(last_bytes_.size()))) {
-        return false;
-    }
-    stamp_ = now;
+    sealed_ = sealed;
     return true;
 }
 

@@ -12,22 +12,15 @@ constexpr std::size_t kCheckedBytes = 64;
 constexpr auto kLockPoll = std::chrono::milliseconds(10);
 constexpr int kLockPolls = 25;
 
-// The index reads the file through the handle that holds its lock.
-class LockedReader : public platform::ReadFile {
-  public:
-    explicit LockedReader(platform::AppendFile& file) : file_(file) {}
-    std::size_t read(char* buffer, std::size_t count) override {
-        const std::size_t got = file_.read_as_stored(position_, buffer, count);
-        position_ += got;
-        return got;
+// The file, locked, once the lock is free within a few polls; empty while someone else holds it.
+std::unique_ptr<platform::AppendFile> lock_soon(RecordsFile& file) {
+    for (int i = 0;; ++i) {
+        if (auto locked = file.open_for_append(false); locked || i == kLockPolls) {
+            return locked;
+        }
+        std::this_thread::sleep_for(kLockPoll);
     }
-    void seek(std::uint64_t offset) override { position_ = offset; }
-    platform::FileStamp stamp() override { return file_.stamp(); }
-
-  private:
-    platform::AppendFile& file_;
-    std::uint64_t position_ = 0;
-};
+}
 
 // The `count` bytes before `end`, as stored.
 std::string stored_bytes_before(RecordsFile& file, std::uint64_t end, std::size_t count) {
@@ -59,12 +52,21 @@ std::function<void()> RecordsKeeper::while_alive(std::function<void()> done) {
 void RecordsKeeper::start_build() {
     building_ = true;
     const int build = ++builds_;
-    auto built = std::make_shared<std::shared_ptr<RecordsIndex>>();
+    struct Built {
+        std::shared_ptr<RecordsIndex> index;
+        bool lock_busy = false;
+    };
+    auto built = std::make_shared<Built>();
     tasks_.run(
         [file = file_, built]() mutable {
             try {
-                auto reading = file.open_as_stored();
-                *built = std::make_shared<RecordsIndex>(RecordsIndex::build(*reading));
+                // Read under the lock, so that no other copy of the program appends meanwhile.
+                auto locked = lock_soon(file);
+                if (!locked) {
+                    built->lock_busy = true;
+                    return;
+                }
+                built->index = std::make_shared<RecordsIndex>(RecordsFile::index(*locked));
             } catch (const std::exception&) {
                 // Without an index the check reads the file, and reports why it cannot.
             }
@@ -73,8 +75,12 @@ void RecordsKeeper::start_build() {
             if (build != builds_) {
                 return;  // a later build, of a newer file, follows
             }
+            if (built->lock_busy) {
+                start_build();  // behind the jobs given meanwhile
+                return;
+            }
             building_ = false;
-            index_ = *built;
+            index_ = built->index;
             run_waiting();
         }));
 }
@@ -95,7 +101,7 @@ std::unique_ptr<platform::AppendFile> RecordsKeeper::open_for_check() {
     }
     try {
         LockedReader reader(*file);
-        if (index_->catch_up(reader)) {
+        if (index_->up_to_date(reader)) {
             return file;
         }
     } catch (const platform::FileError&) {
@@ -103,9 +109,14 @@ std::unique_ptr<platform::AppendFile> RecordsKeeper::open_for_check() {
         index_.reset();
         return file;
     }
+    // Changed by someone else: only reading it again tells what it holds now.
     index_.reset();
     again_ = Again::AfterBuild;
     return nullptr;
+}
+
+void RecordsKeeper::append(platform::AppendFile& file, std::string_view password) {
+    RecordsFile::append(file, password, index_.get());
 }
 
 void RecordsKeeper::wait_for_lock() {
@@ -113,15 +124,10 @@ void RecordsKeeper::wait_for_lock() {
     tasks_.run(
         [file = file_]() mutable {
             // A slice at a time, so that the jobs given after this one still run meanwhile.
-            for (int i = 0; i < kLockPolls; ++i) {
-                try {
-                    if (file.open_for_append(false)) {
-                        return;
-                    }
-                } catch (const platform::FileError&) {
-                    return;  // the action tells the user
-                }
-                std::this_thread::sleep_for(kLockPoll);
+            try {
+                lock_soon(file);
+            } catch (const platform::FileError&) {
+                // the action tells the user
             }
         },
         while_alive([this] {

@@ -31,11 +31,13 @@ class RecordsKeeper {
     // Runs `action` once the index is built and no rewrite runs: at once when it is, otherwise
     // after the job that makes it so. `action` checks with open_for_check and is_on_record.
     void when_ready(std::function<void()> action);
-    // Opens the file for appending, which locks it, and brings the index up to date through it.
-    // Empty when another program holds the lock, or the file was changed in a way only a new
-    // index follows: the action should then return at once; it runs again once the lock is free
+    // Opens the file for appending, which locks it, and makes sure the index is up to date.
+    // Empty when another program holds the lock, or someone else changed the file since it was
+    // indexed, which only a new index follows: the action should then return at once; it runs again once the lock is free
     // or the new index is ready, waited for off the window's thread. Throws FileError.
     std::unique_ptr<platform::AppendFile> open_for_check();
+    // Adds `password` to the file that open_for_check gave, and to the index.
+    void append(platform::AppendFile& file, std::string_view password);
     // True when a line of the file equals `candidate`; `file` is what open_for_check gave. Without
     // an index (the file could not be read) the file is read whole, failing as a read does.
     bool is_on_record(std::string_view candidate, platform::AppendFile& file);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ struct FileStamp {
     std::uint64_t inode = 0;  // the file index on Windows
     std::uint64_t size = 0;
     std::int64_t modified_ns = 0;
+    // When the file's attributes last changed, its times included; no program can set it. Zero
+    // where the system does not tell.
+    std::int64_t changed_ns = 0;
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -35,11 +39,15 @@ class AppendFile {
     virtual ~AppendFile() = default;
     // The last `count` bytes of the file (fewer when it is shorter).
     virtual std::string tail(std::size_t count) = 0;
-    // All or nothing: when not every byte can be written, the file is cut back to its previous
-    // size before the error is thrown.
+    // All or nothing, and on the disk when it returns: when not every byte can be written or
+    // flushed, the file is cut back to its previous size before the error is thrown.
     virtual void write(std::string_view bytes) = 0;
     // The stamp of the open file itself.
     virtual FileStamp stamp() = 0;
+    // Sets the file's modification time a step before the one it has, a time no later change
+    // of the file gives it, and returns the stamp then: while the stamp stays the same, nobody
+    // has changed the file since. Nothing when the time cannot be set.
+    virtual std::optional<FileStamp> seal() = 0;
     // Up to `count` bytes from `offset`, as they lie on disk (see FileSystem::open_as_stored);
     // fewer only at the end of the file.
     virtual std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) = 0;
@@ -112,9 +120,11 @@ class FileSystem {
     virtual void touch(const std::string& path, FileAccess access) = 0;
     // Creates a new file, or truncates an existing one, and writes `contents`.
     virtual void create(const std::string& path, std::string_view contents, FileAccess access) = 0;
-    // Opens an existing file for appending; a missing file is an error. The file is locked
-    // (an advisory, exclusive lock) while the returned object lives: a second opening, in this
-    // process or another, waits for it, so two writers never mix their lines. Hold it briefly.
+    // Opens the file for appending, creating a missing one, empty and for its owner alone; an
+    // existing file is never truncated. The file is locked (an advisory, exclusive lock) while
+    // the returned object lives: a second opening, in this process or another, waits for it, so
+    // two writers never mix their lines. Hold it briefly. A file another user owns is refused,
+    // and one of the user's own that others may read is made private.
     virtual std::unique_ptr<AppendFile> open_for_append(const std::string& path) = 0;
     // The same, but empty at once rather than waiting while someone else holds the lock.
     virtual std::unique_ptr<AppendFile> try_open_for_append(const std::string& path) = 0;
@@ -126,8 +136,8 @@ class FileSystem {
     // them unconverted, and `text` as a write stores it.
     virtual std::unique_ptr<ReadFile> open_as_stored(const std::string& path) = 0;
     virtual std::string as_stored(std::string_view text) = 0;
-    // Starts replacing the file's contents. A read-only file is refused here. A new file gets
-    // `access`; an existing one keeps its permissions.
+    // Starts replacing the file's contents. A read-only file, or one another user owns, is
+    // refused here. A new file gets `access`; an existing one keeps its permissions.
     virtual std::unique_ptr<Replacement> begin_replace(const std::string& path,
                                                        FileAccess access) = 0;
     // Replaces the file's contents in one step (see begin_replace).

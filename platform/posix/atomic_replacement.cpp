@@ -59,6 +59,7 @@ AtomicReplacement::AtomicReplacement(const std::string& path, mode_t new_mode)
             throw SystemFileError("Could not replace \"" + path_ + "\": it is not a regular file.",
                                   EINVAL);
         }
+        refuse_if_foreign(path_, info);
         // Root may write anything, so the owner's write bit decides what counts as read-only.
         if ((info.st_mode & S_IWUSR) == 0 || ::access(target_.c_str(), W_OK) != 0) {
             throw SystemFileError("The file \"" + path_ + "\" is read-only, so it was not changed.",

@@ -1,6 +1,7 @@
 #include "platform/posix/file_io.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +27,24 @@ bool names_something_irregular(const std::string& path) {
 }
 
 }  // namespace
+
+void refuse_if_foreign(const std::string& path, const struct stat& info) {
+    if (info.st_uid == ::geteuid()) {
+        return;
+    }
+    std::string owner = "user " + std::to_string(info.st_uid);
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(4096);
+    if (::getpwuid_r(info.st_uid, &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr) {
+        owner = "the user \"" + std::string(found->pw_name) + "\"";
+    }
+    throw SystemFileError("The file \"" + path + "\" belongs to " + owner +
+                              ", who could read what Keymint writes there, so nothing was "
+                              "written to it.",
+                          EPERM);
+}
 
 Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
     if (this != &other) {
@@ -165,6 +184,8 @@ FileStamp stamp_from(const struct stat& info) {
     stamp.size = static_cast<std::uint64_t>(info.st_size);
     stamp.modified_ns = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
                         static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    stamp.changed_ns = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 +
+                       static_cast<std::int64_t>(info.st_ctim.tv_nsec);
     return stamp;
 }
 

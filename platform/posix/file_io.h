@@ -44,6 +44,10 @@ class Descriptor {
     int fd_;
 };
 
+// Throws `The file "<path>" belongs to <owner>, ...` unless the user owns the file: whoever owns
+// a file the program writes to could read the passwords in it.
+void refuse_if_foreign(const std::string& path, const struct stat& info);
+
 // Opens a regular file (following links). A FIFO, device or folder of that name is refused
 // without waiting on it: the error reads `<what> "<path>": it is not a regular file.`
 // `opened`, when given, receives the open file's attributes.

@@ -17,11 +17,17 @@ mode_t mode_for(FileAccess access) {
     return access == FileAccess::OwnerOnly ? 0600 : 0666;
 }
 
-// New files follow the user's umask, as open() would apply it.
-mode_t masked(mode_t mode) {
-    mode_t mask = ::umask(0);
+// New files follow the user's umask, as open() would apply it. It is read once, while the
+// program starts and no other thread runs: reading it means setting it, and a thread creating a
+// file meanwhile would create it without any mask.
+const mode_t kUmask = [] {
+    const mode_t mask = ::umask(0);
     ::umask(mask);
-    return mode & ~mask;
+    return mask;
+}();
+
+mode_t masked(mode_t mode) {
+    return mode & ~kUmask;
 }
 
 std::size_t read_some(int fd, char* buffer, std::size_t count, const std::string& path) {
@@ -52,8 +58,14 @@ class PosixAppendFile : public AppendFile {
         off_t before = stat_of("Could not write to", path_, fd_.get()).st_size;
         try {
             write_all(fd_.get(), bytes, path_);
+            while (::fdatasync(fd_.get()) != 0) {
+                if (errno != EINTR) {
+                    fail("Could not flush", path_, errno);
+                }
+            }
         } catch (const FileError&) {
-            // A part of a record is worse than none: cut the fragment off again.
+            // A part of a record is worse than none, and so is one that may not be on the disk:
+            // cut it off again.
             while (::ftruncate(fd_.get(), before) != 0 && errno == EINTR) {
             }
             throw;
@@ -61,6 +73,21 @@ class PosixAppendFile : public AppendFile {
     }
 
     FileStamp stamp() override { return stamp_from(stat_of("Could not read", path_, fd_.get())); }
+
+    std::optional<FileStamp> seal() override {
+        struct stat info = stat_of("Could not read", path_, fd_.get());
+        timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+        if (times[1].tv_nsec > 0) {
+            --times[1].tv_nsec;
+        } else {
+            --times[1].tv_sec;
+            times[1].tv_nsec = 999999999;
+        }
+        if (::futimens(fd_.get(), times) != 0) {
+            return std::nullopt;
+        }
+        return stamp();
+    }
 
     std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) override {
         std::size_t got = 0;
@@ -151,7 +178,9 @@ std::unique_ptr<AppendFile> open_locked(const std::string& path, bool wait) {
     // that lock appends to the new file instead.
     for (;;) {
         struct stat held {};
-        Descriptor fd = open_regular("Could not open", path, O_RDWR | O_APPEND, 0, &held);
+        Descriptor fd =
+            open_regular("Could not open", path, O_RDWR | O_APPEND | O_CREAT, 0600, &held);
+        refuse_if_foreign(path, held);
         while (::flock(fd.get(), wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
             if (errno == EWOULDBLOCK && !wait) {
                 return nullptr;
@@ -165,6 +194,9 @@ std::unique_ptr<AppendFile> open_locked(const std::string& path, bool wait) {
             fail("Could not read the attributes of", path, errno);
         }
         if (named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+            if ((held.st_mode & 077) != 0 && ::fchmod(fd.get(), held.st_mode & 07700) != 0) {
+                fail("Could not make private", path, errno);
+            }
             return std::make_unique<PosixAppendFile>(path, std::move(fd));
         }
     }

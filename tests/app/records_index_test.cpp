@@ -58,6 +58,8 @@ TEST(RecordsIndex, ReadInAnyChunksFindsEveryLine) {
     }
 }
 
+// Whatever another program does to the file after it was indexed, the index either knows it
+// is out of date or still answers as a scan does.
 TEST(RecordsIndex, SeesWhatAnotherProgramDidToTheFile) {
     using Change = std::function<void(const std::string& path)>;
     auto append = [](const std::string& bytes) -> Change {
@@ -65,52 +67,85 @@ TEST(RecordsIndex, SeesWhatAnotherProgramDidToTheFile) {
             std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
         };
     };
-    // In place, keeping the file; the time is set back to the old one, as a clock too coarse to
-    // see the change would leave it.
-    auto rewrite_in_place = [](const std::string& bytes) -> Change {
-        return [bytes](const std::string& path) {
-            auto time = std::filesystem::last_write_time(path);
-            std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-            std::filesystem::last_write_time(path, time);
+    // Same length, in place, optionally followed by an append.
+    auto overwrite = [](std::size_t at, const std::string& bytes,
+                        const std::string& then = "") -> Change {
+        return [=](const std::string& path) {
+            std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(at) << bytes;
+            std::ofstream(path, std::ios::binary | std::ios::app) << then;
         };
     };
+    auto truncate_and_regrow = [](const std::string& bytes) -> Change {
+        return [bytes](const std::string& path) {
+            std::filesystem::resize_file(path, 0);
+            std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
+        };
+    };
+    // A new file of the same size given the old one's time stamp, renamed over it.
     auto replace = [](const std::string& bytes) -> Change {
         return [bytes](const std::string& path) {
             doubles::write_file(path + ".new", bytes);
+            std::filesystem::last_write_time(path + ".new", std::filesystem::last_write_time(path));
             std::filesystem::rename(path + ".new", path);
         };
     };
     struct Case {
+        std::string name;
         std::string before;
         Change change;
     };
     const Case cases[] = {
-        {"temppass\r\nabc\r\n", append("xyz\r\n")},
-        {"temppass\r\nxy", append("z\r\nnew\r\n")},  // the unfinished line grows
-        {"temppass\r\nabc\r", append("\nxyz\r\n")},  // CR, then its LF
-        {"temppass\nabc\n", append("b\rq\n")},
-        {"temppass\r\nabc\r\nxyz\r\n", rewrite_in_place("temppass\r\nabc\r\n")},
-        {"temppass\r\nabc\r\nxyz\r\n", rewrite_in_place("temppass\r\nABC\r\nnew\r\n")},
-        {"temppass\r\nabc\r\nxyz\r\n", rewrite_in_place("temppass\r\nABC\r\nxyz\r\nq\r\n")},
-        {"temppass\r\nabc\r\n", replace("temppass\r\nhand\r\n")},
-        {"temppass\r\nabc\r\n", replace("temppass\r\nabc\r\nz\r\n")},
-        {"temppass\r\nabc\r\n",
-         append(std::string(app::RecordsIndex::kLargestTail, 'x') + "\r\nq\r\n")},
+        {"append", "temppass\r\nabc\r\n", append("xyz\r\n")},
+        {"append to an unfinished line", "temppass\r\nxy", append("z\r\nnew\r\n")},
+        {"CR, then its LF", "temppass\r\nabc\r", append("\nxyz\r\n")},
+        {"lone ends", "temppass\nabc\n", append("b\rq\n")},
+        {"rewrite in place", "temppass\r\nabc\r\nxyz\r\n", overwrite(10, "new")},
+        {"rewrite in place and append", "temppass\r\nabc\r\nxyz\r\n",
+         overwrite(15, "hand", "q\r\n")},
+        {"truncate and regrow", "temppass\r\nabc\r\nxyz\r\n",
+         truncate_and_regrow("temppass\r\nABC\r\nnew\r\n")},
+        {"replace, same size and time", "temppass\r\nabc\r\n", replace("temppass\r\nxyz\r\n")},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.before);
+        SCOPED_TRACE(c.name);
         doubles::TempFolder folder;
         native::FileSystem files;
-        const std::string path = folder.file("sifreler.dat");
-        doubles::write_file(path, c.before);
-        auto index = app::RecordsIndex::build(*files.open_for_read(path));
-        c.change(path);
-        auto file = files.open_for_read(path);
-        if (!index.catch_up(*file)) {
-            index = app::RecordsIndex::build(*file);
+        app::RecordsFile records(files, folder.file("sifreler.dat"));
+        doubles::write_file(records.path(), c.before);
+        auto index = app::RecordsFile::index(*records.open_for_append());
+        c.change(records.path());
+        auto locked = records.open_for_append();
+        app::LockedReader file(*locked);
+        if (!index.up_to_date(file)) {
+            index = app::RecordsFile::index(*locked);
         }
-        expect_same_answers_as_a_scan(index, *file, doubles::read_file(path));
+        const std::string text = doubles::read_file(records.path());
+        expect_same_answers_as_a_scan(index, file, text);
+        app::for_each_line(text, [&](std::string_view line, std::uint64_t) {
+            EXPECT_EQ(index.contains(line, file), !line.empty()) << line;
+        });
     }
+}
+
+// The index follows its own appends without reading the file again, and a change by anyone
+// else after one still shows.
+TEST(RecordsIndex, FollowsItsOwnAppendsOnly) {
+    doubles::TempFolder folder;
+    native::FileSystem files;
+    app::RecordsFile records(files, folder.file("sifreler.dat"));
+    auto locked = records.open_for_append();
+    auto index = app::RecordsFile::index(*locked);
+    app::RecordsFile::append(*locked, "first", &index);
+    app::LockedReader file(*locked);
+    ASSERT_TRUE(index.up_to_date(file));
+    EXPECT_TRUE(index.contains("first", file));
+    locked.reset();
+
+    std::fstream(records.path(), std::ios::binary | std::ios::in | std::ios::out).seekp(10)
+        << "FIRST";
+    locked = records.open_for_append();
+    app::LockedReader again(*locked);
+    EXPECT_FALSE(index.up_to_date(again));
 }
 
 }  // namespace

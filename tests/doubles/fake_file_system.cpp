@@ -11,7 +11,7 @@ namespace {
 }
 
 platform::FileStamp stamp_of(const FakeFileSystem::File& file) {
-    return {1, file.inode, file.contents.size(), file.modified_ns};
+    return {1, file.inode, file.contents.size(), file.modified_ns, 0};
 }
 
 }  // namespace
@@ -34,6 +34,8 @@ class FakeAppendFile : public platform::AppendFile {
     }
 
     platform::FileStamp stamp() override { return stamp_of(*file_); }
+    // Every change moves the clock already.
+    std::optional<platform::FileStamp> seal() override { return stamp(); }
 
     std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) override {
         const std::string& contents = file_->contents;
@@ -158,6 +160,9 @@ void FakeFileSystem::create(const std::string& path, std::string_view contents,
 }
 
 std::unique_ptr<platform::AppendFile> FakeFileSystem::open_for_append(const std::string& path) {
+    if (files_.count(path) == 0) {
+        files_[path] = make_file("", platform::FileAccess::OwnerOnly);
+    }
     auto file = find("Could not open", path);
     if (file->read_only) {
         fail("Could not open", path, "Permission denied");

@@ -57,7 +57,7 @@ std::string link_elsewhere(const TempFolder& folder, const std::string& path) {
 TEST(IniFiles, HostileFilesAreReadWhereTheyCanBeAndNeverHangOrSplit) {
     const FileCase cases[] = {
         {"read-only", read_only, "Kopyala", ""},
-        {"someone else's", someone_elses, "Kopyala", "read-only"},
+        {"someone else's", someone_elses, "Kopyala", "belongs to the user"},
         {"FIFO", fifo, nullptr, "not a regular file"},
         {"link", link_elsewhere, "Kopyala", ""},
     };

@@ -26,7 +26,7 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         {{"--generate", "--length", "0"}, 1, 0, "Password must be at least 1 char!"},
         {{"--generate", "--length", "x"}, 1, 0, "Password must be at least 1 char!"},
         {{"--generate", "--length", "51"}, 1, 0, "Password can be max. 50 chars!"},
-        {{"--generate", "--chars", "ab", "--length", "1", "-n", "3"}, 1, 0, "Only 2 more"},
+        {{"--generate", "--chars", "ab", "--length", "1", "-n", "3"}, 1, 0, "Only 2 of the 3 asked for"},
         {{"--generate", "--classes", "UX"}, 2, 0, "keymint: --classes does not take 'UX'"},
         {{"--generate", "-n", "-1"}, 2, 0, "keymint: -n does not take '-1'"},
         {{"--generate", "--length"}, 2, 0, "keymint: --length needs a value"},

@@ -89,7 +89,7 @@ TEST_F(PosixFileSystemTest, FailuresNameTheFileAndTheReason) {
     std::string missing = folder.file("missing/file.txt");
     const Case cases[] = {
         {"read", [&] { files.read_all(missing); }, "No such file or directory"},
-        {"append", [&] { files.open_for_append(folder.file("absent.txt")); }, "No such file"},
+        {"append", [&] { files.open_for_append(missing); }, "No such file"},
         {"create", [&] { files.create(missing, "x", platform::FileAccess::Normal); },
          "No such file"},
         {"replace", [&] { files.replace(missing, "x", platform::FileAccess::Normal); },
@@ -150,7 +150,7 @@ TEST_F(PosixFileSystemTest, ReadsInChunksAndStampsTheOpenFile) {
 
     files.replace(path, "0123456789", platform::FileAccess::Normal);
     EXPECT_NE(files.stamp(path), opened) << "a replacement is another file";
-    EXPECT_EQ(reader->stamp(), opened);
+    EXPECT_EQ(reader->stamp().inode, opened.inode);
     EXPECT_THROW(files.stamp(folder.file("absent")), platform::FileError);
 }
 
