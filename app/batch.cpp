@@ -54,8 +54,9 @@ bool pool_from(const BatchRequest& request, const platform::TextEncoding& encodi
 }
 
 std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
-    return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max()
-                                                             : a + b;
+    return a > std::numeric_limits<std::uint64_t>::max() - b
+               ? std::numeric_limits<std::uint64_t>::max()
+               : a + b;
 }
 
 // How many different passwords of `length` characters `distinct` characters give, or `limit` + 1
@@ -88,7 +89,8 @@ std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::st
             if (at == characters.end() || *at != point) {
                 return;
             }
-            number = number * characters.size() + static_cast<std::uint64_t>(at - characters.begin());
+            number =
+                number * characters.size() + static_cast<std::uint64_t>(at - characters.begin());
         }
         if (!seen[static_cast<std::size_t>(number)]) {
             seen[static_cast<std::size_t>(number)] = true;

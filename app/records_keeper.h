@@ -33,8 +33,9 @@ class RecordsKeeper {
     void when_ready(std::function<void()> action);
     // Opens the file for appending, which locks it, and makes sure the index is up to date.
     // Empty when another program holds the lock, or someone else changed the file since it was
-    // indexed, which only a new index follows: the action should then return at once; it runs again once the lock is free
-    // or the new index is ready, waited for off the window's thread. Throws FileError.
+    // indexed, which only a new index follows: the action should then return at once; it runs again
+    // once the lock is free or the new index is ready, waited for off the window's thread. Throws
+    // FileError.
     std::unique_ptr<platform::AppendFile> open_for_check();
     // Adds `password` to the file that open_for_check gave, and to the index.
     void append(platform::AppendFile& file, std::string_view password);

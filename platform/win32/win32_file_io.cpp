@@ -11,8 +11,8 @@ void fail(const std::string& what, const std::string& path, DWORD error) {
 }
 
 HANDLE open_disk_file(const std::string& what, const std::string& path, DWORD access,
-                      DWORD disposition) {
-    HANDLE handle = ::CreateFileW(wide(path).c_str(), access, kShareAll, nullptr, disposition,
+                      DWORD disposition, SECURITY_ATTRIBUTES* security) {
+    HANDLE handle = ::CreateFileW(wide(path).c_str(), access, kShareAll, security, disposition,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         fail(what, path, ::GetLastError());

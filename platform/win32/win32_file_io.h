@@ -39,8 +39,9 @@ class Handle {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Opens a file on disk; a device, a pipe or a folder is refused with a message naming the path.
+// A file it creates gets `security` (the folder's inherited rights when null).
 HANDLE open_disk_file(const std::string& what, const std::string& path, DWORD access,
-                      DWORD disposition);
+                      DWORD disposition, SECURITY_ATTRIBUTES* security = nullptr);
 void write_all(HANDLE file, std::string_view bytes, const std::string& path);
 std::uint64_t size_of(HANDLE file, const std::string& path);
 FileStamp stamp_of(HANDLE file, const std::string& path);

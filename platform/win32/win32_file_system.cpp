@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include <windows.h>
+
+#include <sddl.h>
 #include <shlobj.h>
 
 #include "platform/win32/win32_file_io.h"
@@ -46,8 +49,12 @@ class Win32AppendFile : public AppendFile {
         seek_to(file_.get(), before, path_);
         try {
             write_all(file_.get(), to_ansi(bytes), path_);
+            if (!::FlushFileBuffers(file_.get())) {
+                fail("Could not flush", path_, ::GetLastError());
+            }
         } catch (const FileError&) {
-            // A part of a record is worse than none: cut the fragment off again.
+            // A part of a record is worse than none, and so is one that may not be on the disk:
+            // cut it off again.
             seek_to(file_.get(), before, path_);
             ::SetEndOfFile(file_.get());
             throw;
@@ -55,6 +62,23 @@ class Win32AppendFile : public AppendFile {
     }
 
     FileStamp stamp() override { return stamp_of(file_.get(), path_); }
+
+    std::optional<FileStamp> seal() override {
+        FILETIME written{};
+        if (!::GetFileTime(file_.get(), nullptr, nullptr, &written)) {
+            return std::nullopt;
+        }
+        ULARGE_INTEGER step{};
+        step.LowPart = written.dwLowDateTime;
+        step.HighPart = written.dwHighDateTime;
+        --step.QuadPart;  // one 100-nanosecond step
+        written.dwLowDateTime = step.LowPart;
+        written.dwHighDateTime = step.HighPart;
+        if (!::SetFileTime(file_.get(), nullptr, nullptr, &written)) {
+            return std::nullopt;
+        }
+        return stamp();
+    }
 
     std::size_t read_as_stored(std::uint64_t offset, char* buffer, std::size_t count) override {
         std::size_t used = 0;
@@ -178,13 +202,50 @@ FileStamp stamp_of_path(const std::string& path) {
     return stamp_of(file.get(), path);
 }
 
+// Rights for the user alone, for a file holding passwords; empty when they cannot be made, and
+// the file then takes its folder's.
+class OwnerOnly {
+  public:
+    OwnerOnly() {
+        HANDLE token = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            return;
+        }
+        DWORD size = 0;
+        ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::string user(size, '\0');
+        wchar_t* sid = nullptr;
+        if (size > 0 && ::GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+            ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid)) {
+            // A protected list with one entry: full access for this user, nothing inherited.
+            const std::wstring rights = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
+            ::LocalFree(sid);
+            if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                    rights.c_str(), SDDL_REVISION_1, &attributes_.lpSecurityDescriptor, nullptr)) {
+                attributes_.nLength = sizeof attributes_;
+            }
+        }
+        ::CloseHandle(token);
+    }
+    ~OwnerOnly() { ::LocalFree(attributes_.lpSecurityDescriptor); }
+    OwnerOnly(const OwnerOnly&) = delete;
+    OwnerOnly& operator=(const OwnerOnly&) = delete;
+    SECURITY_ATTRIBUTES* get() {
+        return attributes_.lpSecurityDescriptor != nullptr ? &attributes_ : nullptr;
+    }
+
+  private:
+    SECURITY_ATTRIBUTES attributes_{};
+};
+
 // Empty when `wait` is false and someone else holds the lock.
 std::unique_ptr<AppendFile> open_locked(const std::string& path, bool wait) {
     // A rewrite puts a new file in place while it holds the old one's lock: whoever waited for
     // that lock appends to the new file instead.
     for (;;) {
-        HANDLE file =
-            open_disk_file("Could not open", path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+        static OwnerOnly rights;
+        HANDLE file = open_disk_file("Could not open", path, GENERIC_READ | GENERIC_WRITE,
+                                     OPEN_ALWAYS, rights.get());
         auto appending = std::make_unique<Win32AppendFile>(path, file);
         // Windows locks keep everyone else from reading what they cover, so the lock that keeps
         // two appenders apart covers one byte far beyond any end of the file: it is a token.

@@ -1,14 +1,10 @@
 #include "platform/win32/win32_tasks.h"
 
-#include <memory>
-
 namespace platform::win32 {
 namespace {
 
 constexpr UINT kTaskDone = WM_APP + 1;
 constexpr wchar_t kReceiverClass[] = L"KeymintTaskResults";
-
-using Done = std::function<void()>;
 
 }  // namespace
 
@@ -20,6 +16,7 @@ Win32Tasks::Win32Tasks() {
     RegisterClassW(&type);  // fails harmlessly when a second object registers it again
     receiver_ = CreateWindowExW(0, kReceiverClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 type.hInstance, nullptr);
+    SetWindowLongPtrW(receiver_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     worker_ = std::thread([this] { work_through_queue(); });
 }
 
@@ -31,7 +28,6 @@ Win32Tasks::~Win32Tasks() {
     }
     wake_.notify_one();
     worker_.join();
-    drop_undelivered();
     if (receiver_ != nullptr) {
         DestroyWindow(receiver_);
     }
@@ -58,28 +54,47 @@ void Win32Tasks::work_through_queue() {
             queue_.pop_front();
         }
         task.first();
-        auto done = std::make_unique<Done>(std::move(task.second));
-        if (PostMessageW(receiver_, kTaskDone, 0, reinterpret_cast<LPARAM>(done.get()))) {
-            done.release();  // the receiver owns it now
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished_.push_back(std::move(task.second));
+        }
+        wake_receiver();
+    }
+}
+
+void Win32Tasks::wake_receiver() {
+    constexpr auto kRetry = std::chrono::milliseconds(20);
+    while (!PostMessageW(receiver_, kTaskDone, 0, 0)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (wake_.wait_for(lock, kRetry, [this] { return stopping_; })) {
+            return;
         }
     }
 }
 
-void Win32Tasks::drop_undelivered() {
-    MSG message{};
-    while (PeekMessageW(&message, receiver_, kTaskDone, kTaskDone, PM_REMOVE)) {
-        delete reinterpret_cast<Done*>(message.lParam);
+void Win32Tasks::deliver() {
+    for (;;) {
+        std::function<void()> done;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (finished_.empty()) {
+                return;
+            }
+            done = std::move(finished_.front());
+            finished_.pop_front();
+        }
+        if (done) {
+            done();
+        }
     }
 }
 
 LRESULT CALLBACK Win32Tasks::receive(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != kTaskDone) {
+    auto* tasks = reinterpret_cast<Win32Tasks*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != kTaskDone || tasks == nullptr) {
         return DefWindowProcW(window, message, wparam, lparam);
     }
-    std::unique_ptr<Done> done(reinterpret_cast<Done*>(lparam));
-    if (*done) {
-        (*done)();
-    }
+    tasks->deliver();
     return 0;
 }
 

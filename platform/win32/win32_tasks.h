@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -30,12 +31,18 @@ class Win32Tasks : public Tasks {
 
     static LRESULT CALLBACK receive(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void work_through_queue();
-    void drop_undelivered();
+    // Runs the results that came back, in order.
+    void deliver();
+    // Tells the receiver that results wait, until the message is posted or this object goes.
+    void wake_receiver();
 
     HWND receiver_ = nullptr;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Task> queue_;
+    // Results wait here rather than in the message, so that none is lost when a message cannot
+    // be posted (a full message queue): the next message that arrives delivers them all.
+    std::deque<std::function<void()>> finished_;
     bool stopping_ = false;
     std::thread worker_;
 };

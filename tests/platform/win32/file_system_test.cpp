@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/records_file.h"
 #include "app/records_index.h"
 #include "doubles.h"
 
@@ -79,11 +80,9 @@ TEST_F(Win32FileSystemTest, AReadOnlyFileIsNeverReplaced) {
     EXPECT_EQ(doubles::read_file(path), "changed");
 }
 
-TEST_F(Win32FileSystemTest, AppendAddsAtTheEndAndTailReadsBack) {
-    EXPECT_THROW(files.open_for_append(path), platform::FileError);
-    files.touch(path, platform::FileAccess::Normal);
-    files.touch(path, platform::FileAccess::Normal);
+TEST_F(Win32FileSystemTest, AppendCreatesAddsAtTheEndAndTailReadsBack) {
     auto file = files.open_for_append(path);
+    EXPECT_TRUE(files.exists(path));
     EXPECT_EQ(file->tail(2), "");
     file->write("one\r\n");
     file->write("\xE2\x82\xAC\r\n");
@@ -93,6 +92,9 @@ TEST_F(Win32FileSystemTest, AppendAddsAtTheEndAndTailReadsBack) {
     EXPECT_EQ(file->read_as_stored(3, stored, sizeof stored), 5u);
     EXPECT_EQ(std::string(stored, 5), "\r\n\x80\r\n");
     EXPECT_EQ(file->stamp().size, 8u);
+    auto sealed = file->seal();
+    ASSERT_TRUE(sealed.has_value());
+    EXPECT_EQ(file->stamp(), *sealed);
     file.reset();
     EXPECT_EQ(doubles::read_file(path), "one\r\n\x80\r\n");
 }
@@ -102,17 +104,17 @@ TEST_F(Win32FileSystemTest, AppendAddsAtTheEndAndTailReadsBack) {
 TEST_F(Win32FileSystemTest, TheRecordsIndexWorksInTheBytesOnDisk) {
     const std::string turkish = "\xC5\x9E\xC4\x9F\xC4\xB0\xC4\xB1";  // Şğİı
     files.create(path, "temppass\r\n" + turkish + "\r\nabcdefgh\r\n", platform::FileAccess::Normal);
-    auto reading = files.open_as_stored(path);
-    auto index = app::RecordsIndex::build(*reading);
-    EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), *reading));
-    EXPECT_TRUE(index.contains(files.as_stored(turkish), *reading));
-    EXPECT_FALSE(index.contains(files.as_stored(turkish.substr(2)), *reading));
+    auto locked = files.open_for_append(path);
+    app::LockedReader reading(*locked);
+    auto index = app::RecordsFile::index(*locked);
+    EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), reading));
+    EXPECT_TRUE(index.contains(files.as_stored(turkish), reading));
+    EXPECT_FALSE(index.contains(files.as_stored(turkish.substr(2)), reading));
 
-    files.open_for_append(path)->write("z" + turkish + "\r\n");
-    auto again = files.open_as_stored(path);
-    ASSERT_TRUE(index.catch_up(*again));
-    EXPECT_TRUE(index.contains(files.as_stored("z" + turkish), *again));
-    EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), *again));
+    app::RecordsFile::append(*locked, "z" + turkish, &index);
+    ASSERT_TRUE(index.up_to_date(reading));
+    EXPECT_TRUE(index.contains(files.as_stored("z" + turkish), reading));
+    EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), reading));
 }
 
 TEST_F(Win32FileSystemTest, ChunkedReadsAndWritesNeverSplitACharacter) {
