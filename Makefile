@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz sanitize format clean package windows
+.PHONY: build test run bench fuzz sanitize format clean package windows soak
 
 build:
 	cmake --preset default >/dev/null
@@ -19,6 +19,10 @@ sanitize:
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+
+# 300 stops of the window by signal beside batches, over a million records.
+soak: build
+	tests/program/soak.sh build/bin/keymint 300 1000000
 
 # FUZZ_SECONDS per target (default 300).
 fuzz:

@@ -162,6 +162,10 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
         errors << (length.result == LengthCheck::BelowMinimum ? kTooShort : kTooLong) << '\n';
         return 1;
     }
+    if (request.count > kMostPasswords) {
+        errors << "At most " << kMostPasswords << " passwords can be asked for at once.\n";
+        return 1;
+    }
     const std::vector<std::string> pool = code_points(pool_text);
 
     try {
@@ -207,9 +211,6 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
             if (!out.write(printed.data(), static_cast<std::streamsize>(printed.size()))) {
                 break;
             }
-            if (request.stop && *request.stop) {
-                break;
-            }
         }
     } catch (const platform::FileError& error) {
         errors << kCantLoadFile << ' ' << error.what() << '\n';
@@ -220,7 +221,7 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
                   "those drawn are on record all the same.\n";
         return 1;
     }
-    return request.stop && *request.stop ? 1 : 0;
+    return 0;
 }
 
 }  // namespace app

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <csignal>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -12,6 +11,10 @@
 
 namespace app {
 
+// The most passwords one batch may ask for: the index of the records and the drawn passwords
+// must fit in memory.
+constexpr std::uint64_t kMostPasswords = 100'000'000;
+
 // Passwords for scripts, drawn by the window's rules.
 struct BatchRequest {
     std::string length = "8";                // as it would be typed into the length box
@@ -19,16 +22,14 @@ struct BatchRequest {
     std::optional<std::string> custom_list;  // the window's "only the characters below"
     std::uint64_t count = 1;
     bool allow_repeats = false;
-    // Set from elsewhere (a signal handler) to end the batch after the slice being written.
-    const volatile std::sig_atomic_t* stop = nullptr;
 };
 
 // Draws `count` passwords and prints them to `out`, one a line. Every one not yet on record is
 // recorded, and on the disk, before it is printed. Without `allow_repeats` a password on record
 // (or printed already) is drawn again, so `count` distinct new passwords come out. The records
 // file stays open, and locked, from the first look at it to the last line added; it is asked
-// through the same index as the window asks it. A refusal, output that cannot be written or a
-// stop is a message on `errors` and exit code 1; 0 otherwise.
+// through the same index as the window asks it. A refusal, or output that cannot be written, is a
+// message on `errors` and exit code 1; 0 otherwise.
 int generate_batch(const BatchRequest& request, RecordsFile& records,
                    platform::RandomSource& random, const platform::TextEncoding& encoding,
                    std::ostream& out, std::ostream& errors);

@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libsqlite3-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
-  util-linux
+  util-linux strace
 )
 wine=false
 for flag in "$@"; do

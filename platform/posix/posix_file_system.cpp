@@ -1,6 +1,8 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +44,25 @@ std::size_t read_some(int fd, char* buffer, std::size_t count, const std::string
     }
 }
 
+// Holds back the signals that ask the program to stop while it lives.
+class StopSignalsHeld {
+  public:
+    StopSignalsHeld() {
+        sigset_t stops;
+        sigemptyset(&stops);
+        for (int signal_number : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+            sigaddset(&stops, signal_number);
+        }
+        ::pthread_sigmask(SIG_BLOCK, &stops, &before_);
+    }
+    ~StopSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    StopSignalsHeld(const StopSignalsHeld&) = delete;
+    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+  private:
+    sigset_t before_;
+};
+
 class PosixAppendFile : public AppendFile {
   public:
     PosixAppendFile(std::string path, Descriptor fd) : path_(std::move(path)), fd_(std::move(fd)) {}
@@ -56,6 +77,8 @@ class PosixAppendFile : public AppendFile {
 
     void write(std::string_view bytes) override {
         off_t before = stat_of("Could not write to", path_, fd_.get()).st_size;
+        // A signal that ends the program waits until the record is whole and on the disk.
+        StopSignalsHeld held;
         try {
             write_all(fd_.get(), bytes, path_);
             while (::fdatasync(fd_.get()) != 0) {

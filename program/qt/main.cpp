@@ -1,10 +1,14 @@
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -64,25 +68,30 @@ bool display_available() {
     return !local_x_display_unreachable(std::getenv("DISPLAY"));
 }
 
+// The process holds passwords in memory: a core dump would write them to the disk.
+void forbid_core_dumps() {
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+}
+
 int signal_pipe[2] = {-1, -1};
 
 void forward_signal(int) {
+    const int saved = errno;
     char byte = 1;
     [[maybe_unused]] auto ignored = ::write(signal_pipe[1], &byte, 1);
+    errno = saved;
 }
 
-// Log-off and shutdown end the program with SIGTERM or SIGHUP; turn them into the session's end
-// on the GUI thread, so the program closes cleanly and takes its tray icon along.
-void end_session_on_signals(platform::qt::QtWindow& window) {
+// Log-off and shutdown end the program with SIGTERM or SIGHUP, a terminal with SIGINT. Caught
+// from before the window is made, they wait in a pipe until the event loop turns them into the
+// session's end, so the program closes cleanly whenever they come and takes its tray icon along.
+void catch_stop_signals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signal_pipe) != 0) {
         return;
     }
-    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-        char byte;
-        [[maybe_unused]] auto ignored = ::read(signal_pipe[0], &byte, 1);
-        window.end_session();
-    });
+    ::fcntl(signal_pipe[1], F_SETFL, O_NONBLOCK);
     struct sigaction action {};
     action.sa_handler = forward_signal;
     sigemptyset(&action.sa_mask);
@@ -90,6 +99,19 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
     for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
         ::sigaction(signal_number, &action, nullptr);
     }
+}
+
+void end_session_on_signals(platform::qt::QtWindow& window) {
+    if (signal_pipe[0] < 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        char bytes[16];
+        [[maybe_unused]] auto ignored = ::read(signal_pipe[0], bytes, sizeof bytes);
+        notifier->setEnabled(false);  // once is enough
+        window.end_session();
+    });
 }
 
 // `keymint --generate ...` prints passwords for a script and needs no display.
@@ -105,6 +127,7 @@ int generate_for_script(const app::BatchRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    forbid_core_dumps();
     if (auto exit_code =
             program::answer_without_window(argc, argv, std::cout, std::cerr, generate_for_script)) {
         return *exit_code;
@@ -113,6 +136,7 @@ int main(int argc, char** argv) {
         std::fputs("Keymint needs a graphical desktop, but no display was found.\n", stderr);
         return 1;
     }
+    catch_stop_signals();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Keymint");
     QApplication::setDesktopFileName("keymint");

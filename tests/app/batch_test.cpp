@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <sstream>
 
@@ -56,6 +57,44 @@ TEST(Batch, WithRepeatsAllowedARecordedPasswordIsPrintedButNotRecordedTwice) {
     ASSERT_EQ(app::generate_batch(request, records, random, encoding, out, errors), 0);
     EXPECT_EQ(out.str(), "x\ny\nx\ny\n");
     EXPECT_EQ(doubles::read_file(folder.file("sifreler.dat")), "temppass\r\nx\r\ny\r\n");
+}
+
+// Counts near the largest number neither wrap around nor make a batch run for ever, and the
+// figure of what is left counts a password on record twice only once.
+TEST(Batch, CountsTooLargeForThePoolOrTheMemoryAreRefusedAtOnce) {
+    auto request = [](std::string length, std::string classes, std::optional<std::string> list,
+                      std::uint64_t count) {
+        app::BatchRequest made;
+        made.length = std::move(length);
+        made.classes = std::move(classes);
+        made.custom_list = std::move(list);
+        made.count = count;
+        return made;
+    };
+    struct Case {
+        std::string name;
+        app::BatchRequest request;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"largest count", request("8", "ULDO", {}, std::numeric_limits<std::uint64_t>::max()),
+         "At most 100000000"},
+        {"wrapping possible", request("10", "ULDO", {}, 10'000'000'000'000'000'000u), "At most"},
+        {"a repeat on record", request("1", "", "ab", 2), "Only 1 of the 2"},
+        {"ten digits", request("1", "D", {}, 11), "Only 10 of the 11"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        doubles::TempFolder folder;
+        native::FileSystem files;
+        doubles::write_file(folder.file("sifreler.dat"), "temppass\r\na\r\na\r\n");
+        app::RecordsFile records(files, folder.file("sifreler.dat"));
+        native::RandomSource random;
+        std::ostringstream out, errors;
+        EXPECT_EQ(app::generate_batch(c.request, records, random, encoding, out, errors), 1);
+        EXPECT_EQ(errors.str().rfind(c.message, 0), 0u) << errors.str();
+        EXPECT_EQ(out.str(), "");
+    }
 }
 
 }  // namespace

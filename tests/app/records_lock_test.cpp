@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <set>
 #include <sstream>
 
 #include "app/batch.h"
 #include "app/text.h"
 #include "doubles.h"
+#include "form_harness.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
 #include "platform/posix/utf8_encoding.h"
@@ -135,6 +137,73 @@ TEST(RecordsLock, AWindowAndAScriptAtOnceLeaveAValidRecordsFile) {
     }
     EXPECT_EQ(count, 1u + kBatches * kBatchSize + kWindowAppends);
     EXPECT_EQ(lines.size(), count);
+}
+
+// Many scripts start at once on a records file that does not exist yet: each creates it, or
+// opens the one another created, and none truncates what another wrote.
+TEST(RecordsLock, ParallelBatchesOnAMissingFileLoseNothing) {
+    constexpr int kRounds = 50;
+    constexpr int kScripts = 16;
+    for (int round = 0; round < kRounds; ++round) {
+        doubles::TempFolder folder;
+        platform::posix::PosixFileSystem files;
+        app::RecordsFile records(files, folder.file("sifreler.dat"));
+        std::vector<pid_t> scripts;
+        for (int i = 0; i < kScripts; ++i) {
+            scripts.push_back(in_child([&, i] {
+                platform::posix::PosixRandomSource secure;
+                platform::posix::Utf8Encoding encoding;
+                app::BatchRequest request;
+                request.count = 5;
+                std::ostringstream out, errors;
+                int status = app::generate_batch(request, records, secure, encoding, out, errors);
+                std::ofstream(folder.file("printed" + std::to_string(i))) << out.str();
+                return status;
+            }));
+        }
+        for (pid_t script : scripts) {
+            ASSERT_EQ(wait_for(script), 0) << "round " << round;
+        }
+        const std::string text = records.contents();
+        ASSERT_TRUE(text.starts_with("temppass\r\n")) << "round " << round;
+        for (int i = 0; i < kScripts; ++i) {
+            const std::string printed =
+                doubles::read_file(folder.file("printed" + std::to_string(i)));
+            app::for_each_line(printed, [&](std::string_view line, std::uint64_t) {
+                EXPECT_TRUE(line.empty() || app::has_line(text, line))
+                    << "round " << round << ": " << line << " is not on record";
+            });
+        }
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + kScripts * 5);
+    }
+}
+
+// The window starts while a script holds the records file's lock (a batch piped into a pager):
+// it does not wait for it.
+TEST(RecordsLock, TheWindowStartsWhileAScriptHoldsTheLock) {
+    FormHarness harness;
+    app::RecordsFile records(harness.files, harness.records_path());
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    pid_t script = in_child([&] {
+        auto holding = records.open_for_append();
+        char byte = 1;
+        (void)::write(ready[1], &byte, 1);
+        (void)::read(release[0], &byte, 1);  // held until the window is up
+        app::RecordsFile::append(*holding, "from-the-script");
+        return 0;
+    });
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    harness.tasks.held = true;  // the index waits for the lock off the window's thread
+    harness.start();
+    EXPECT_EQ(records.open_for_append(false), nullptr) << "the lock was let go before the start";
+    EXPECT_TRUE(harness.messages.shown.empty());
+    (void)::write(release[1], &byte, 1);
+    ASSERT_EQ(wait_for(script), 0);
+    harness.tasks.run_held();
+    EXPECT_EQ(harness.records(), "temppass\r\nfrom-the-script\r\n");
 }
 
 }  // namespace

@@ -6,9 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <fcntl.h>
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "doubles.h"
 
@@ -238,6 +242,61 @@ TEST_F(PosixFileSystemTest, OnAFullDiskNeitherAppendNorReplaceLeavesAPart) {
     EXPECT_EQ(replaced, 0) << "the replacement must fail";
     EXPECT_EQ(doubles::read_file(path), "temppass\r\n");
     EXPECT_EQ(entries_in(folder.path()), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Replacements on one thread while another creates files: the umask in force never changes.
+TEST_F(PosixFileSystemTest, ReplacementsNeverLeaveOtherThreadsWithoutTheUmask) {
+    const mode_t mask = ::umask(022);
+    std::atomic<bool> done{false};
+    std::thread replacing([&] {
+        for (int i = 0; i < 5000; ++i) {
+            files.begin_replace(path, platform::FileAccess::Normal);
+        }
+        done = true;
+    });
+    int created = 0, unmasked = 0;
+    for (; !done; ++created) {
+        const std::string made = folder.file("made" + std::to_string(created % 50));
+        ::unlink(made.c_str());
+        ::close(::open(made.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+        unmasked += mode_of(made) == 0666 ? 1 : 0;
+    }
+    replacing.join();
+    ::umask(mask);
+    EXPECT_EQ(unmasked, 0) << "of " << created << " files";
+}
+
+// In a folder everyone may write, a records file someone else left there is neither appended to
+// nor replaced, and an own file others could read is made private when it is opened.
+TEST_F(PosixFileSystemTest, FilesOfAnotherUserAreNotWrittenAndOwnFilesBecomePrivate) {
+    ASSERT_EQ(::chmod(folder.path().c_str(), 01777), 0);
+    doubles::write_file(path, "temppass\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    const bool as_root = ::geteuid() == 0;
+    // As root the file becomes another user's; as an ordinary user it is one's own.
+    if (as_root) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
+    for (const auto& [name, write] : std::vector<std::pair<std::string, std::function<void()>>>{
+             {"append", [&] { files.open_for_append(path)->write("secret\r\n"); }},
+             {"replace", [&] { files.replace(path, "secret\r\n", platform::FileAccess::Normal); }},
+         }) {
+        SCOPED_TRACE(name);
+        try {
+            write();
+            EXPECT_FALSE(as_root) << "written";
+            EXPECT_EQ(mode_of(path), 0600u);
+        } catch (const platform::FileError& error) {
+            EXPECT_TRUE(as_root) << error.what();
+            EXPECT_NE(std::string(error.what()).find("belongs to"), std::string::npos)
+                << error.what();
+            EXPECT_EQ(doubles::read_file(path), "temppass\r\n");
+        }
+    }
 }
 
 }  // namespace
