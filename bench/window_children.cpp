@@ -149,11 +149,13 @@ int generate(const std::string& folder) {
     return 0;
 }
 
-// Appends a record the plain way: no lock, no check.
+// Appends a record the plain way: no lock, no check; flushed to the disk, as the program's
+// records are before it shows them.
 void append_plainly(const std::string& path, const std::string& password) {
     const std::string line = password + "\r\n";
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0 || ::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+    if (fd < 0 || ::write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()) ||
+        ::fdatasync(fd) != 0) {
         std::exit(1);
     }
     ::close(fd);
@@ -161,7 +163,8 @@ void append_plainly(const std::string& path, const std::string& password) {
 
 // The append-only click, in the program's own window: the Generate button draws, records and
 // shows a password as the program does, strength read-out included, but checks nothing and
-// appends with a plain open, write and close. Only the no-repeat check and its lock differ.
+// appends with a plain open, write, flush and close. Only the no-repeat check and its lock
+// differ.
 int generate_reference(const std::string& folder) {
     Program ours(folder);
     app::frmMain& form = *ours.form;
