@@ -61,7 +61,7 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     QWidget* create_widget(std::size_t index, QWidget* parent);
     void connect_events(app::Control& control, QWidget* widget);
     void add_menu_item(app::Control& control);
-    void show_tab(int index);
+    void show_tab(int tab);
     void apply_tab_order();
     void mirror(const app::Control& control, QWidget* widget, app::Property property);
 
