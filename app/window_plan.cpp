@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace app {
 namespace {
@@ -57,6 +58,10 @@ WindowPlan::WindowPlan(std::deque<Control>& controls) {
             auto container = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
                 return e.control->name() == definition.container;
             });
+            // The inventory lists containers before what they contain.
+            if (container == entries_.end()) {
+                throw std::out_of_range("No container named " + definition.container);
+            }
             entry.container = static_cast<int>(container - entries_.begin());
         }
         entry.layer = layer_of(definition.kind);
