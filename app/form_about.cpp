@@ -1,13 +1,7 @@
 #include "app/frm_main.h"
+#include "app/window_plan.h"
 
 namespace app {
-
-namespace {
-
-// The only key the folder box lets through: Ctrl+C, so the path can be copied.
-constexpr int kCopyKey = 3;
-
-}  // namespace
 
 void frmMain::show_about() {
     txtFolder.set_text(places_.data_folder());
@@ -18,7 +12,8 @@ void frmMain::cmdFolder_Click() {
 }
 
 void frmMain::txtFolder_KeyPress(int& KeyAscii) {
-    if (KeyAscii != kCopyKey) {
+    // The only key the folder box lets through, so the path can be copied.
+    if (KeyAscii != keys::kCopy) {
         KeyAscii = 0;
     }
 }

@@ -4,6 +4,7 @@
 
 #include "app/inventory.h"
 #include "app/messages.h"
+#include "app/window_plan.h"
 
 namespace app {
 namespace {
@@ -134,9 +135,7 @@ void frmMain::raise_value_change(Control& control, int value) {
 
 void frmMain::select_option(Control& option) {
     for (auto& other : controls_) {
-        if (&other != &option && other.kind() == ControlKind::OptionButton &&
-            other.definition().container == option.definition().container &&
-            other.definition().tab == option.definition().tab) {
+        if (&other != &option && same_option_group(other.definition(), option.definition())) {
             other.set_value(0);
         }
     }

@@ -1,7 +1,6 @@
 #include "platform/qt/qt_window.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
@@ -10,13 +9,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/frm_main.h"
 #include "app/inventory.h"
@@ -37,12 +34,6 @@ QString to_qt(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-bool takes_focus(app::ControlKind kind) {
-    using K = app::ControlKind;
-    return kind == K::TabControl || kind == K::OptionButton || kind == K::CheckBox ||
-           kind == K::TextBox || kind == K::ListBox || kind == K::Button;
-}
-
 }  // namespace
 
 QtWindow::QtWindow() {
@@ -52,12 +43,14 @@ QtWindow::QtWindow() {
 
 void QtWindow::build(app::frmMain& form) {
     form_ = &form;
+    plan_.emplace(form.controls());
     QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    double dpi = display != nullptr ? display->logicalDotsPerInchX() : 96.0;
-    pixels_per_twip_ = dpi / 96.0 / app::kTwipsPerPixelAt96Dpi;
-    setFixedSize(pixels(app::kClientWidthTwips), pixels(app::kClientHeightTwips));
+    dpi_ = display != nullptr ? display->logicalDotsPerInchX() : 96.0;
+    app::PixelRect client = app::client_area(dpi_);
+    setFixedSize(client.width, client.height);
 
-    for (auto& control : form.controls()) {
+    for (std::size_t index = 0; index < plan_->size(); ++index) {
+        app::Control& control = *(*plan_)[index].control;
         const auto& definition = control.definition();
         if (definition.kind == app::ControlKind::MenuItem) {
             add_menu_item(control);
@@ -67,14 +60,15 @@ void QtWindow::build(app::frmMain& form) {
         if (!definition.container.empty()) {
             parent = widgets_.at(definition.container);
         }
-        QWidget* widget = create_widget(control, parent);
+        QWidget* widget = create_widget(index, parent);
         widget->setObjectName(to_qt(definition.name));
-        place(widget, definition.rect);
+        app::PixelRect place = plan_->rect(index, dpi_);
+        widget->setGeometry(place.left, place.top, place.width, place.height);
         if (!definition.tooltip.empty()) {
             widget->setToolTip(to_qt(definition.tooltip));
         }
         if (parent == tabs_) {
-            tab_members_.emplace_back(widget, definition.tab);
+            tab_members_.emplace_back(widget, index);
             widget->raise();
         }
         widgets_[definition.name] = widget;
@@ -90,15 +84,16 @@ void QtWindow::build(app::frmMain& form) {
     form.set_observer(this);
 }
 
-QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
+QWidget* QtWindow::create_widget(std::size_t index, QWidget* parent) {
     using K = app::ControlKind;
+    const app::Control& control = *(*plan_)[index].control;
     const QString caption = to_qt(control.caption());
     switch (control.kind()) {
         case K::Picture: {
             auto* picture = new QLabel(parent);
-            QSize size(pixels(control.definition().rect.width),
-                       pixels(control.definition().rect.height));
-            picture->setPixmap(banner_picture(size, devicePixelRatioF()));
+            app::PixelRect place = plan_->rect(index, dpi_);
+            picture->setPixmap(
+                banner_picture(QSize(place.width, place.height), devicePixelRatioF()));
             return picture;
         }
         case K::TabControl: {
@@ -158,9 +153,9 @@ QWidget* QtWindow::create_widget(app::Control& control, QWidget* parent) {
             return button;
         }
         case K::Label: {
-            // A label that does something on a click is a link; the others are plain text.
-            QLabel* label = make_label(caption, control.Click.bound(), parent);
-            if (control.Click.bound()) {
+            const bool link = (*plan_)[index].link;
+            QLabel* label = make_label(caption, link, parent);
+            if (link) {
                 label->installEventFilter(this);
             }
             return label;
@@ -178,15 +173,11 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
         connect(button, &QPushButton::clicked, this,
                 [&form, &control] { form.raise_click(control); });
-    } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
-        connect(check, &QCheckBox::clicked, this,
-                [&form, &control](bool checked) { form.raise_value_change(control, checked); });
-    } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
-        connect(option, &QRadioButton::clicked, this, [this, &form, &control, option] {
-            // A chosen option stays chosen when clicked again.
-            option->setChecked(true);
-            form.raise_value_change(control, 1);
-            mirror(control, option, app::Property::Value);
+    } else if (auto* box = qobject_cast<QAbstractButton*>(widget); box && box->isCheckable()) {
+        connect(box, &QAbstractButton::clicked, this, [this, &form, &control, box](bool checked) {
+            form.raise_value_change(control, app::value_after_click(control.kind(), checked));
+            // The box shows the value the click left, also where that is the one it had.
+            mirror(control, box, app::Property::Value);
         });
     } else if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         connect(box, &QLineEdit::textEdited, this, [&form, &control](const QString& text) {
@@ -208,9 +199,8 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
             show_tab(index);
             form.raise_tab_change(index);
         });
-        // A click on the tab already shown refreshes too.
         connect(tabs_, &QTabWidget::tabBarClicked, this, [this, &form](int index) {
-            if (index == tabs_->currentIndex()) {
+            if (app::click_refreshes_tab(index, tabs_->currentIndex())) {
                 form.raise_tab_change(index);
             }
         });
@@ -233,37 +223,23 @@ void QtWindow::add_menu_item(app::Control& control) {
     connect(item, &QAction::triggered, this, [this, &control] { form_->raise_click(control); });
 }
 
-void QtWindow::place(QWidget* widget, const app::TwipsRect& rect) {
-    widget->setGeometry(pixels(rect.left), pixels(rect.top), pixels(rect.width),
-                        pixels(rect.height));
-}
-
-int QtWindow::pixels(int twips) const {
-    return static_cast<int>(std::lround(twips * pixels_per_twip_));
-}
-
-void QtWindow::show_tab(int index) {
-    for (auto& [widget, tab] : tab_members_) {
-        widget->setVisible(tab == index);
+void QtWindow::show_tab(int tab) {
+    for (auto& [widget, index] : tab_members_) {
+        widget->setVisible(plan_->shown_on(index, tab));
     }
 }
 
 void QtWindow::apply_tab_order() {
-    std::vector<std::pair<int, QWidget*>> order;
-    for (auto& [widget, control] : controls_) {
-        int index = control->definition().tab_index;
-        if (index != app::kNoTabIndex && takes_focus(control->kind())) {
-            order.emplace_back(index, static_cast<QWidget*>(widget));
-        }
-    }
-    std::sort(order.begin(), order.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto& order = plan_->focus_order();
+    auto widget_at = [this, &order](std::size_t i) {
+        return widgets_.at((*plan_)[order[i]].control->name());
+    };
     for (std::size_t i = 1; i < order.size(); ++i) {
-        setTabOrder(order[i - 1].second, order[i].second);
+        setTabOrder(widget_at(i - 1), widget_at(i));
     }
     // The window opens with the focus on the first control in that order.
     if (!order.empty()) {
-        order.front().second->setFocus();
+        widget_at(0)->setFocus();
     }
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "app/controls.h"
+#include "app/window_plan.h"
 #include "platform/qt/qt_tasks.h"
 #include "platform/window_system.h"
 
@@ -30,7 +32,7 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     // The widget built for a control, or nullptr.
     QWidget* widget(const std::string& name) const;
     // Pixels per twip on this screen.
-    double pixels_per_twip() const { return pixels_per_twip_; }
+    double pixels_per_twip() const { return dpi_ / (96.0 * app::kTwipsPerPixelAt96Dpi); }
 
     // ControlObserver
     void property_changed(const app::Control& control, app::Property property) override;
@@ -56,22 +58,21 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    QWidget* create_widget(app::Control& control, QWidget* parent);
+    QWidget* create_widget(std::size_t index, QWidget* parent);
     void connect_events(app::Control& control, QWidget* widget);
     void add_menu_item(app::Control& control);
-    void place(QWidget* widget, const app::TwipsRect& rect);
-    void show_tab(int index);
+    void show_tab(int tab);
     void apply_tab_order();
     void mirror(const app::Control& control, QWidget* widget, app::Property property);
-    int pixels(int twips) const;
 
     app::frmMain* form_ = nullptr;
-    double pixels_per_twip_ = 1.0 / 15;
+    std::optional<app::WindowPlan> plan_;
+    double dpi_ = 96.0;
     QTabWidget* tabs_ = nullptr;
     std::unordered_map<std::string, QWidget*> widgets_;
     std::unordered_map<QObject*, app::Control*> controls_;
-    // Controls placed directly on the tab control, with the tab that shows them.
-    std::vector<std::pair<QWidget*, int>> tab_members_;
+    // Controls placed directly on the tab control, with their entries in the plan.
+    std::vector<std::pair<QWidget*, std::size_t>> tab_members_;
     std::unordered_map<std::string, QMenu*> menus_;
     bool session_ending_ = false;
     bool mirroring_ = false;

@@ -10,6 +10,7 @@
 #include <QScopedValueRollback>
 #include <limits>
 
+#include "app/window_plan.h"
 #include "platform/qt/qt_services.h"
 
 namespace platform::qt {
@@ -24,28 +25,28 @@ int typed_character(const QKeyEvent& key) {
             return -1;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 13;
+            return app::keys::kEnter;
         case Qt::Key_Escape:
-            return 27;
+            return app::keys::kEscape;
         case Qt::Key_Backspace:
-            return control ? 127 : 8;
+            return control ? app::keys::kCtrlBackspace : app::keys::kBackspace;
         default:
             break;
     }
     if (key.matches(QKeySequence::Copy)) {
-        return 3;
+        return app::keys::kCopy;
     }
     if (key.matches(QKeySequence::Paste)) {
-        return 22;
+        return app::keys::kPaste;
     }
     if (key.matches(QKeySequence::Cut)) {
-        return 24;
+        return app::keys::kCut;
     }
     if (key.key() == Qt::Key_Delete) {
         return -1;
     }
     if (control && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z) {
-        return key.key() - Qt::Key_A + 1;
+        return app::keys::ctrl(static_cast<char>(key.key()));
     }
     QString text = key.text();
     return text.isEmpty() ? -1 : static_cast<int>(text.toUcs4().value(0));

@@ -60,25 +60,6 @@ NativeClass native_class(app::ControlKind kind) {
 
 }  // namespace
 
-bool takes_focus(app::ControlKind kind) {
-    using K = app::ControlKind;
-    switch (kind) {
-        case K::TabControl:
-        case K::OptionButton:
-        case K::CheckBox:
-        case K::TextBox:
-        case K::ListBox:
-        case K::Button:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool is_link(const app::Control& control) {
-    return control.kind() == app::ControlKind::Label && control.Click.bound();
-}
-
 HWND create_control(HWND parent, const app::Control& control, int id, const RECT& place,
                     DWORD style) {
     NativeClass native = native_class(control.kind());

@@ -6,12 +6,6 @@
 
 namespace platform::win32 {
 
-// Whether the keyboard focus may rest on a control of this kind.
-bool takes_focus(app::ControlKind kind);
-
-// A label that does something when clicked shows as a link; any other is plain text.
-bool is_link(const app::Control& control);
-
 // Creates the native control for one control of the model as a child of `parent`, at `place`,
 // with `style` (visibility, grouping) added to its kind's own.
 HWND create_control(HWND parent, const app::Control& control, int id, const RECT& place,

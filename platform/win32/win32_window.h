@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "app/controls.h"
+#include "app/window_plan.h"
 #include "platform/window_system.h"
 
 namespace app {
@@ -63,11 +65,10 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     void set_busy(bool busy) override;
 
   private:
+    // A control of the model and its native control, in the plan's order.
     struct Native {
         app::Control* control;
         HWND handle;
-        int container;              // index of the container's entry, or -1 for the window
-        bool starts_group = false;  // begins a group for the arrow keys
     };
 
     static LRESULT CALLBACK window_procedure(HWND, UINT, WPARAM, LPARAM);
@@ -87,8 +88,6 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     void create_menu_item(app::Control& control);
     void add_tooltip(HWND control, const std::string& text);
     void remove_tooltip(HWND control);
-    // The stacking order and the focus order, planned for all controls at once.
-    void plan_stacking();
     // Makes the controls of `tab` (and those on every tab) that are not made yet.
     void create_controls(int tab);
     void finish_control(Native& native);
@@ -102,14 +101,19 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     // The window's outer size for its client area at the current dots per inch.
     SIZE frame_size() const;
     void make_fonts();
-    HFONT font_for(const app::Control& control) const;
+    HFONT font_for(const Native& native) const;
     void paint_tab_background();
     void show_tab(int index);
     void mirror(const Native& native, app::Property property);
     void close_request(int unload_mode);
     bool move_focus(bool backwards);
     Native* find(HWND handle);
-    POINT origin(const Native& native) const;
+    std::size_t index_of(const Native& native) const {
+        return static_cast<std::size_t>(&native - natives_.data());
+    }
+    const app::WindowPlan::Entry& planned(const Native& native) const {
+        return (*plan_)[index_of(native)];
+    }
     // Where a control lies in the window's client area.
     RECT placement(const Native& native) const;
     void place(const Native& native);
@@ -126,12 +130,10 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     HBRUSH tab_background_ = nullptr;
     UINT dpi_ = 96;
     UINT taskbar_created_ = 0;
+    std::optional<app::WindowPlan> plan_;
     std::vector<Native> natives_;
-    std::vector<std::size_t> stacking_;  // natives_ indices, top first
     std::unordered_map<HWND, std::size_t> by_handle_;
     std::unordered_map<std::string, std::size_t> by_name_;
-    // Controls in the order the Tab key walks them.
-    std::vector<std::size_t> tab_order_;
     std::unordered_map<std::string, HMENU> menus_;
     std::unordered_map<UINT, app::Control*> menu_items_;
     HWND focus_ = nullptr;  // where the focus goes back to when the window is activated

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/frm_main.h"
+#include "app/window_plan.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_window.h"
 #include "platform/win32/win32_window_art.h"
@@ -18,13 +19,13 @@ int clipboard_key(WPARAM key) {
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (key == VK_INSERT && shift && !control) {
-        return 22;  // paste, as Ctrl+V
+        return app::keys::kPaste;
     }
     if (key == VK_INSERT && control && !shift) {
-        return 3;  // copy, as Ctrl+C
+        return app::keys::kCopy;
     }
     if (key == VK_DELETE && shift && !control) {
-        return 24;  // cut, as Ctrl+X
+        return app::keys::kCut;
     }
     return -1;
 }
@@ -69,7 +70,7 @@ LRESULT Win32Window::handle_message(UINT message, WPARAM wparam, LPARAM lparam) 
                 return TRUE;
             }
             if (Native* native = find(reinterpret_cast<HWND>(wparam));
-                native != nullptr && is_link(*native->control)) {
+                native != nullptr && planned(*native).link) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
@@ -159,15 +160,11 @@ bool Win32Window::handle_command(WPARAM wparam, LPARAM lparam) {
             }
             break;
         case K::CheckBox:
-            if (code == BN_CLICKED) {
-                bool ticked = SendMessageW(native->handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
-                form_->raise_value_change(control, ticked ? 1 : 0);
-            }
-            break;
         case K::OptionButton:
             if (code == BN_CLICKED) {
-                form_->raise_value_change(control, 1);
-                // A chosen option stays chosen when clicked again.
+                bool ticked = SendMessageW(native->handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                form_->raise_value_change(control, app::value_after_click(control.kind(), ticked));
+                // The box shows the value the click left, also where that is the one it had.
                 mirror(*native, app::Property::Value);
             }
             break;
@@ -230,7 +227,7 @@ LRESULT Win32Window::handle_colour(HDC dc, HWND child, bool edit) {
         return DefWindowProcW(window_, edit ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
     }
-    if (is_link(control)) {
+    if (planned(*native).link) {
         SetTextColor(dc, RGB(0, 0, 255));
     }
     SetBkMode(dc, TRANSPARENT);
@@ -327,13 +324,12 @@ LRESULT CALLBACK Win32Window::control_procedure(HWND handle, UINT message, WPARA
 LRESULT Win32Window::handle_control_message(Native& native, HWND handle, UINT message,
                                             WPARAM wparam, LPARAM lparam) {
     if (message == WM_LBUTTONDOWN && handle == tabs_) {
-        // A click on the tab already shown refreshes it too.
         TCHITTESTINFO hit{{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}, 0};
         int index =
             static_cast<int>(SendMessageW(tabs_, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
         LRESULT shown = SendMessageW(tabs_, TCM_GETCURSEL, 0, 0);
         LRESULT result = DefSubclassProc(handle, message, wparam, lparam);
-        if (index >= 0 && index == shown) {
+        if (app::click_refreshes_tab(index, static_cast<int>(shown))) {
             form_->raise_tab_change(index);
         }
         return result;

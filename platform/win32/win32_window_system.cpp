@@ -112,25 +112,26 @@ bool Win32Window::translate(MSG& message) {
 }
 
 bool Win32Window::move_focus(bool backwards) {
-    if (tab_order_.empty()) {
+    const auto& order = plan_->focus_order();
+    if (order.empty()) {
         return false;
     }
     // The Tab key follows the window's focus order, which the controls' stacking cannot
     // express: the tab control lies under everything placed on it.
-    const std::size_t count = tab_order_.size();
+    const std::size_t count = order.size();
     std::size_t at = backwards ? 0 : count - 1;
     HWND focus = GetFocus();
     for (std::size_t i = 0; i < count; ++i) {
-        if (natives_[tab_order_[i]].handle == focus) {
+        if (natives_[order[i]].handle == focus) {
             at = i;
             break;
         }
     }
     for (std::size_t step = 1; step <= count; ++step) {
         std::size_t next = backwards ? (at + count - step) % count : (at + step) % count;
-        HWND candidate = natives_[tab_order_[next]].handle;
+        HWND candidate = natives_[order[next]].handle;
         if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) {
-            if (natives_[tab_order_[next]].control->kind() == app::ControlKind::TextBox) {
+            if (natives_[order[next]].control->kind() == app::ControlKind::TextBox) {
                 SendMessageW(candidate, EM_SETSEL, 0, -1);
             }
             SetFocus(candidate);
