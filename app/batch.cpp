@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <unordered_set>
 
 #include "app/generator.h"
@@ -15,7 +17,9 @@ namespace app {
 namespace {
 
 // Printed and recorded in slices, so memory stays small for any count.
-constexpr std::size_t kSlice = 8192;
+constexpr std::uint64_t kSlice = 8192;
+// Up to this many passwords are looked for in one read of the records file.
+constexpr std::uint64_t kLookedForInOneRead = 65536;
 
 bool pool_from(const BatchRequest& request, const platform::TextEncoding& encoding,
                std::string& pool, std::string& problem) {
@@ -108,12 +112,13 @@ std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::st
 }
 
 // Refuses a count the pool cannot give without repeats, which would otherwise draw for ever.
-bool enough_left(const BatchRequest& request, RecordsFile& records, const RecordsIndex& index,
+// `most_lines` is at least the number of lines the file holds.
+bool enough_left(const BatchRequest& request, RecordsFile& records, std::uint64_t most_lines,
                  const std::vector<std::string>& pool, int length, std::ostream& errors) {
     std::vector<std::string> characters(pool);
     std::sort(characters.begin(), characters.end());
     characters.erase(std::unique(characters.begin(), characters.end()), characters.end());
-    const std::uint64_t enough = saturating_add(request.count, index.lines());
+    const std::uint64_t enough = saturating_add(request.count, most_lines);
     const std::uint64_t possible = possible_passwords(characters.size(), length, enough);
     if (possible > enough) {
         return true;
@@ -171,43 +176,78 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
     try {
         auto appending = records.open_for_append();
         LockedReader reader(*appending);
-        auto index = RecordsFile::index(*appending, request.count);
         if (!request.allow_repeats &&
-            !enough_left(request, records, index, pool, length.length, errors)) {
+            !enough_left(request, records, appending->stamp().size, pool, length.length, errors)) {
             return 1;
         }
+        // A few passwords are looked for in one read of the file, which costs next to no
+        // memory; many are looked up in an index of the whole file, built once.
+        const bool few = request.count <= kLookedForInOneRead;
+        std::optional<RecordsIndex> index;
+        if (!few) {
+            index = RecordsFile::index(*appending, request.count);
+        }
+        auto look_up = [&](const std::vector<std::string>& drawn,
+                           const std::vector<std::size_t>& which) {
+            if (few) {
+                std::vector<std::string> stored;
+                for (std::size_t k : which) {
+                    stored.push_back(records.as_stored(drawn[k]));
+                }
+                index =
+                    RecordsFile::index(*appending, 0, std::make_shared<RecordsIndex::Only>(stored));
+            } else if (!index->up_to_date(reader)) {
+                // Another program changed the file while the batch ran.
+                index = RecordsFile::index(*appending, request.count);
+            }
+        };
+        const std::uint64_t slice = few ? request.count : kSlice;
         // Only the passwords of the slice being drawn are held here; those before it are on
         // record, and the index finds them there.
+        std::vector<std::string> drawn;
+        std::vector<bool> on_record;
         std::unordered_set<std::string> fresh;
         std::string printed;
         std::string new_lines;
-        for (std::uint64_t done = 0; done < request.count;) {
-            if (!index.up_to_date(reader)) {
-                // Another program changed the file while the batch ran.
-                index = RecordsFile::index(*appending, request.count - done);
-            }
+        for (std::uint64_t done = 0; done < request.count; done += drawn.size()) {
+            const auto size = static_cast<std::size_t>(std::min(slice, request.count - done));
+            drawn.assign(size, {});
+            on_record.assign(size, false);
             fresh.clear();
+            std::vector<std::size_t> unchecked(size);
+            for (std::size_t k = 0; k < size; ++k) {
+                drawn[k] = draw_password(pool, length.length, random);
+                unchecked[k] = k;
+            }
+            // A password on record is drawn again, and the new one looked up in turn.
+            while (!unchecked.empty()) {
+                look_up(drawn, unchecked);
+                std::vector<std::size_t> again;
+                for (std::size_t k : unchecked) {
+                    const bool on = fresh.count(drawn[k]) != 0 ||
+                                    index->contains(records.as_stored(drawn[k]), reader);
+                    if (on && !request.allow_repeats) {
+                        drawn[k] = draw_password(pool, length.length, random);
+                        again.push_back(k);
+                        continue;
+                    }
+                    on_record[k] = on;
+                    if (!on) {
+                        fresh.insert(drawn[k]);
+                    }
+                }
+                unchecked.swap(again);
+            }
             printed.clear();
             new_lines.clear();
-            for (std::size_t i = 0; i < kSlice && done < request.count;) {
-                std::string password = draw_password(pool, length.length, random);
-                const bool on_record = fresh.count(password) != 0 ||
-                                       index.contains(records.as_stored(password), reader);
-                if (on_record && !request.allow_repeats) {
-                    continue;
+            for (std::size_t k = 0; k < size; ++k) {
+                if (!on_record[k]) {
+                    new_lines.append(drawn[k]).append(RecordsFile::kLineEnd);
                 }
-                if (!on_record) {
-                    new_lines.append(password).append(RecordsFile::kLineEnd);
-                }
-                printed.append(password).append("\n");
-                if (!on_record) {
-                    fresh.insert(std::move(password));
-                }
-                ++i;
-                ++done;
+                printed.append(drawn[k]).append("\n");
             }
             // On the disk before anyone sees them.
-            RecordsFile::append_lines(*appending, new_lines, &index);
+            RecordsFile::append_lines(*appending, new_lines, few ? nullptr : &*index);
             if (!out.write(printed.data(), static_cast<std::streamsize>(printed.size()))) {
                 break;
             }

@@ -25,10 +25,11 @@ std::unique_ptr<platform::AppendFile> RecordsFile::open_for_append(bool wait) {
     return file;
 }
 
-RecordsIndex RecordsFile::index(platform::AppendFile& file, std::uint64_t room) {
+RecordsIndex RecordsFile::index(platform::AppendFile& file, std::uint64_t room,
+                                std::shared_ptr<const RecordsIndex::Only> only) {
     auto sealed = file.seal();
     LockedReader reader(file);
-    return RecordsIndex::build(reader, sealed, room);
+    return RecordsIndex::build(reader, sealed, room, std::move(only));
 }
 
 bool RecordsFile::is_on_record(std::string_view candidate) {

@@ -33,8 +33,9 @@ class RecordsFile {
     std::unique_ptr<platform::AppendFile> open_for_append(bool wait = true);
 
     // Seals the file that `file` holds and indexes it as it then lies on disk, with room for
-    // `room` more lines.
-    static RecordsIndex index(platform::AppendFile& file, std::uint64_t room = 0);
+    // `room` more lines; for the candidates in `only` alone when it is given.
+    static RecordsIndex index(platform::AppendFile& file, std::uint64_t room = 0,
+                              std::shared_ptr<const RecordsIndex::Only> only = {});
 
     // True when a line of the file equals `candidate` exactly. An empty file holds no lines.
     bool is_on_record(std::string_view candidate);

@@ -14,6 +14,8 @@ constexpr std::size_t kMaxLoadPercent = 85;
 constexpr std::size_t kChunk = 1 << 20;
 // Lines hashed and prefetched together, so that the table's cache misses overlap.
 constexpr std::size_t kBatch = 16;
+// The bitmap in front of a candidates-only index's sorted hashes: most lines stop there.
+constexpr std::size_t kFilterBits = 1 << 20;
 
 std::uint64_t fingerprint(std::uint64_t hash) {
     return (hash & 0x7FFFFF) | 0x800000;
@@ -51,8 +53,35 @@ std::size_t LockedReader::read(char* buffer, std::size_t count) {
     return got;
 }
 
+RecordsIndex::Only::Only(const std::vector<std::string>& candidates) : bits_(kFilterBits / 64, 0) {
+    for (const auto& candidate : candidates) {
+        const std::uint64_t hash = record_hash(candidate);
+        hashes_.push_back(hash);
+        bits_[(hash >> 6) % bits_.size()] |= std::uint64_t{1} << (hash & 63);
+    }
+    std::sort(hashes_.begin(), hashes_.end());
+}
+
+bool RecordsIndex::Only::may_hold(std::uint64_t hash) const {
+    return (bits_[(hash >> 6) % bits_.size()] >> (hash & 63) & 1) != 0 &&
+           std::binary_search(hashes_.begin(), hashes_.end(), hash);
+}
+
 RecordsIndex RecordsIndex::build(platform::ReadFile& file,
-                                 std::optional<platform::FileStamp> sealed, std::uint64_t room) {
+                                 std::optional<platform::FileStamp> sealed, std::uint64_t room,
+                                 std::shared_ptr<const Only> only) {
+    if (only) {
+        // Reads the file once; only the few lines that may be candidates are filed.
+        for (std::size_t capacity = capacity_for(only->size());; capacity *= 2) {
+            RecordsIndex index(capacity);
+            index.only_ = only;
+            file.seek(0);
+            if (index.read_from(file, file.stamp().size)) {
+                index.sealed_ = sealed;
+                return index;
+            }
+        }
+    }
     const platform::FileStamp stamp = file.stamp();
     // The first chunk's lines tell roughly how many the file holds.
     std::string sample(std::min<std::uint64_t>(stamp.size, kChunk), '\0');
@@ -112,7 +141,11 @@ bool RecordsIndex::add(std::string_view bytes) {
         if (start > kOffsetMask) {
             throw platform::FileError("The records file is too large to index.");
         }
-        hashes[batched] = record_hash(line);
+        const std::uint64_t hash = record_hash(line);
+        if (only_ && !only_->may_hold(hash)) {
+            return;
+        }
+        hashes[batched] = hash;
         starts[batched] = start;
         if (++batched == kBatch) {
             flush();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,11 +39,24 @@ class LockedReader : public platform::ReadFile {
 // after the index's own append; any other change, by anyone, gives the file another stamp.
 class RecordsIndex {
   public:
+    // The candidates an index is built for, when it is built for a few only: it then files only
+    // the lines that may equal one of them, and knows nothing of any other text.
+    class Only {
+      public:
+        explicit Only(const std::vector<std::string>& candidates);
+        bool may_hold(std::uint64_t hash) const;
+        std::size_t size() const { return hashes_.size(); }
+
+      private:
+        std::vector<std::uint64_t> hashes_;  // sorted
+        std::vector<std::uint64_t> bits_;
+    };
+
     // Reads the whole file once, in chunks, with room for `room` more lines. `sealed` is the
     // stamp the file was sealed with just before; without it the index is never up to date.
     static RecordsIndex build(platform::ReadFile& file,
                               std::optional<platform::FileStamp> sealed = {},
-                              std::uint64_t room = 0);
+                              std::uint64_t room = 0, std::shared_ptr<const Only> only = {});
 
     // True when nobody changed the file since it was read or last appended to through
     // `appended`: only then are the answers of `contains` right.
@@ -74,6 +88,7 @@ class RecordsIndex {
     std::size_t count_ = 0;
     LineSplitter splitter_;
     std::optional<platform::FileStamp> sealed_;
+    std::shared_ptr<const Only> only_;
 };
 
 }  // namespace app
