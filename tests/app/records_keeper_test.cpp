@@ -74,6 +74,14 @@ TEST_F(RecordsKeeperTest, TheNoRepeatCheckSeesWhatAnotherProgramDidToTheFile) {
     EXPECT_EQ(generate('B'), "BBBBBBBB");
     EXPECT_EQ(generate('B'), "");
     EXPECT_EQ(harness.records(), "temppass\r\nBBBBBBBB\r\n");
+
+    // A line far from the end rewritten in place, same length, and one appended after it.
+    EXPECT_EQ(generate('C'), "CCCCCCCC");
+    EXPECT_EQ(generate('E'), "EEEEEEEE");
+    std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(10) << "DDDDDDDD";
+    std::ofstream(path, std::ios::binary | std::ios::app) << "FFFFFFFF\r\n";
+    EXPECT_EQ(generate('D'), "");
+    EXPECT_EQ(generate('B'), "BBBBBBBB");
 }
 
 TEST_F(RecordsKeeperTest, ADeleteRunsWithTheTabResting_AGenerateMeanwhileWaitsAndIsKept) {
