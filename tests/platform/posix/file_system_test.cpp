@@ -299,4 +299,33 @@ TEST_F(PosixFileSystemTest, FilesOfAnotherUserAreNotWrittenAndOwnFilesBecomePriv
     }
 }
 
+// An ordinary user (uid 65534) meets a file that root left, open to everyone, in a shared folder.
+TEST_F(PosixFileSystemTest, AnOrdinaryUserDoesNotWriteAFileRootLeftOpen) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become another user";
+    }
+    ASSERT_EQ(::chmod(folder.path().c_str(), 01777), 0);
+    doubles::write_file(path, "temppass\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(2);
+        }
+        try {
+            files.open_for_append(path)->write("secret\r\n");
+        } catch (const platform::FileError& error) {
+            ::_exit(std::string(error.what()).find("belongs to the user \"root\"") !=
+                            std::string::npos
+                        ? 0
+                        : 3);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(doubles::read_file(path), "temppass\r\n");
+}
+
 }  // namespace
