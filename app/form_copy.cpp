@@ -28,11 +28,20 @@ void frmMain::cmdKopyala_Click() {
         return;
     }
     strPanodaki = txtSifre.text();
+    start_clipboard_clear();
+    services_.messages.show(kCopied, kWindowTitle, platform::MessageIcon::None);
+}
+
+void frmMain::secret_copied(const std::string& text, bool selection) {
+    (selection ? strSecimdeki : strPanodaki) = text;
+    start_clipboard_clear();
+}
+
+void frmMain::start_clipboard_clear() {
     if (chkClearClipboard.value() != 0) {
         services_.timer.start(kClipboardClearDelayMs,
                               [this] { guarded([this] { clear_own_clipboard(); }); });
     }
-    services_.messages.show(kCopied, kWindowTitle, platform::MessageIcon::None);
 }
 
 void frmMain::PanoyaKopyala(Control& box) {
@@ -48,11 +57,16 @@ void frmMain::PanoyaKopyala(Control& box) {
 
 void frmMain::clear_own_clipboard() {
     // Something the user copied since is theirs to keep.
-    if (chkClearClipboard.value() != 0 && !strPanodaki.empty() &&
-        services_.clipboard.text() == strPanodaki) {
-        services_.clipboard.clear();
+    if (chkClearClipboard.value() != 0) {
+        if (!strPanodaki.empty() && services_.clipboard.text() == strPanodaki) {
+            services_.clipboard.clear();
+        }
+        if (!strSecimdeki.empty() && services_.clipboard.selection_text() == strSecimdeki) {
+            services_.clipboard.clear_selection();
+        }
     }
     strPanodaki.clear();
+    strSecimdeki.clear();
 }
 
 }  // namespace app

@@ -27,10 +27,14 @@ frmMain::frmMain(Services services)
       objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName))),
       records(services.files, objSifreler.path(), services.tasks, services.window) {
     bind_events();
+    services_.clipboard.on_secret_copied = [this](const std::string& text, bool selection) {
+        guarded([&] { secret_copied(text, selection); });
+    };
     Form_Initialize();
 }
 
 frmMain::~frmMain() {
+    services_.clipboard.on_secret_copied = nullptr;
     services_.timer.cancel();
     Form_Terminate();
 }

@@ -128,6 +128,9 @@ class frmMain {
     // Clears the clipboard, when the user asks for it, if it still holds the password we put
     // there.
     void clear_own_clipboard();
+    // The password box put `text` on the clipboard or the selection by a way of its own.
+    void secret_copied(const std::string& text, bool selection);
+    void start_clipboard_clear();
 
     // ---- Strength read-out ----
     void show_strength();
@@ -240,8 +243,10 @@ class frmMain {
     std::string strKarakterler;
     bool blnBulundu = false;
 
-    // The password last put on the clipboard, until the clipboard is cleared.
+    // The password last put on the clipboard, until the clipboard is cleared; the same for the
+    // selection.
     std::string strPanodaki;
+    std::string strSecimdeki;
 };
 
 }  // namespace app

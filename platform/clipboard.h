@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -14,6 +15,14 @@ class Clipboard {
     virtual std::string text() const = 0;
     // Empties the clipboard, whoever filled it.
     virtual void clear() = 0;
+    // The text the selection holds (the X11 primary selection, which a middle click pastes);
+    // empty where the system has none.
+    virtual std::string selection_text() const { return {}; }
+    virtual void clear_selection() {}
+
+    // Told when the password box put (part of) its text on the clipboard, or on the selection,
+    // by a way of its own (its menu, a drag, selecting it) rather than through copy_secret.
+    std::function<void(const std::string& text, bool selection)> on_secret_copied;
 };
 
 }  // namespace platform

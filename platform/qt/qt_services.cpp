@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
@@ -40,7 +41,23 @@ bool is_secret(const QMimeData& data) {
     return data.data(kSecretMark) == "secret";
 }
 
+QtClipboard::QtClipboard() {
+    watching_ = QObject::connect(
+        QGuiApplication::clipboard(), &QClipboard::changed, [this](QClipboard::Mode mode) {
+            const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
+            if (!copying_ && on_secret_copied && data != nullptr && is_secret(*data) &&
+                mode != QClipboard::FindBuffer) {
+                on_secret_copied(data->text().toStdString(), mode == QClipboard::Selection);
+            }
+        });
+}
+
+QtClipboard::~QtClipboard() {
+    QObject::disconnect(watching_);
+}
+
 void QtClipboard::copy_secret(const std::string& text) {
+    QScopedValueRollback<bool> copying(copying_, true);
     put_secret(QString::fromStdString(text), QClipboard::Clipboard);
 }
 
@@ -50,6 +67,18 @@ std::string QtClipboard::text() const {
 
 void QtClipboard::clear() {
     QGuiApplication::clipboard()->clear();
+}
+
+std::string QtClipboard::selection_text() const {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard->supportsSelection() ? clipboard->text(QClipboard::Selection).toStdString()
+                                          : std::string();
+}
+
+void QtClipboard::clear_selection() {
+    if (QGuiApplication::clipboard()->supportsSelection()) {
+        QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    }
 }
 
 QtTimer::QtTimer() : timer_(std::make_unique<QTimer>()) {

@@ -35,9 +35,20 @@ bool is_secret(const QMimeData& data);
 
 class QtClipboard : public Clipboard {
   public:
+    // Tells on_secret_copied of every secret that lands on the clipboard or the selection.
+    QtClipboard();
+    ~QtClipboard() override;
+    QtClipboard(const QtClipboard&) = delete;
+    QtClipboard& operator=(const QtClipboard&) = delete;
     void copy_secret(const std::string& text) override;
     std::string text() const override;
     void clear() override;
+    std::string selection_text() const override;
+    void clear_selection() override;
+
+  private:
+    QMetaObject::Connection watching_;
+    bool copying_ = false;
 };
 
 // The desktop's notification area: StatusNotifierItem where the desktop offers it, XEmbed

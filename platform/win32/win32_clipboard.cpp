@@ -69,19 +69,27 @@ std::wstring selected_text(HWND box) {
     return text.substr(start, end - start);
 }
 
-LRESULT CALLBACK secret_copy(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                             DWORD_PTR) {
+}  // namespace
+
+LRESULT CALLBACK Win32Clipboard::secret_copy(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                             UINT_PTR, DWORD_PTR data) {
     if (message == WM_COPY || message == WM_CUT) {
+        auto* clipboard = reinterpret_cast<Win32Clipboard*>(data);
         std::wstring selected = selected_text(box);
-        if (!selected.empty() && put_secret_on_clipboard(box, selected) && message == WM_CUT) {
-            SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+        if (!selected.empty() && put_secret_on_clipboard(box, selected)) {
+            if (message == WM_CUT) {
+                SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+            }
+            // The box's own menu copies this way too: its copy is cleared in time like the
+            // program's.
+            if (!clipboard->copying_ && clipboard->on_secret_copied) {
+                clipboard->on_secret_copied(narrow(selected), false);
+            }
         }
         return 0;
     }
     return DefSubclassProc(box, message, wparam, lparam);
 }
-
-}  // namespace
 
 bool put_secret_on_clipboard(HWND owner, const std::wstring& text) {
     OpenedClipboard clipboard(owner);
@@ -99,13 +107,15 @@ bool put_secret_on_clipboard(HWND owner, const std::wstring& text) {
 
 void Win32Clipboard::attach(HWND box) {
     box_ = box;
-    SetWindowSubclass(box, secret_copy, 2, 0);
+    SetWindowSubclass(box, secret_copy, 2, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void Win32Clipboard::copy_secret(const std::string& text) {
     std::wstring password = wide(text);
     if (box_ != nullptr && selected_text(box_) == password) {
+        copying_ = true;
         SendMessageW(box_, WM_COPY, 0, 0);
+        copying_ = false;
     } else {
         put_secret_on_clipboard(box_, password);
     }

@@ -20,7 +20,10 @@ class Win32Clipboard : public Clipboard {
     void clear() override;
 
   private:
+    static LRESULT CALLBACK secret_copy(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR, DWORD_PTR data);
     HWND box_ = nullptr;
+    bool copying_ = false;
 };
 
 // Replaces the clipboard's content with `text`, marked as a secret, in one go. False when the

@@ -46,6 +46,29 @@ TEST_F(ClipboardClear, AnUntickedBoxLeavesTheClipboardAlone) {
     EXPECT_EQ(harness.clipboard.held, password);
 }
 
+// The box's own menu, a drag or a selection put the password elsewhere than the Copy button does:
+// the same clear follows, on the timer and at quitting.
+TEST(ClipboardClearEveryPath, WhatTheBoxPutsOnTheClipboardOrTheSelectionIsCleared) {
+    for (bool to_selection : {false, true}) {
+        for (bool by_quitting : {false, true}) {
+            SCOPED_TRACE(std::string(to_selection ? "selection" : "clipboard") +
+                         (by_quitting ? ", quit" : ", timer"));
+            FormHarness harness;
+            app::frmMain& form = harness.start();
+            form.raise_click(form.cmdOlustur);
+            harness.clipboard.box_copies(form.txtSifre.text(), to_selection);
+            if (by_quitting) {
+                form.raise_click(form.systrayexit);
+            } else {
+                EXPECT_EQ(harness.timer.delay, 30'000);
+                harness.timer.elapse();
+            }
+            EXPECT_EQ(harness.clipboard.held, "");
+            EXPECT_EQ(harness.clipboard.selection, "");
+        }
+    }
+}
+
 TEST(ClipboardClearCaption, ALanguageFileWithoutTheKeyKeepsTheBuiltInCaption) {
     for (auto [file, caption] :
          {std::pair{"[Default]\r\nCopy=Copy\r\n", "Panoyu 30 saniye sonra temizle"},

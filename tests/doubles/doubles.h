@@ -125,7 +125,17 @@ class FakeClipboard : public platform::Clipboard {
     }
     std::string text() const override { return held; }
     void clear() override { held.clear(); }
+    std::string selection_text() const override { return selection; }
+    void clear_selection() override { selection.clear(); }
+    // What the password box does when the user copies or selects through it.
+    void box_copies(const std::string& text, bool to_selection) {
+        (to_selection ? selection : held) = text;
+        if (on_secret_copied) {
+            on_secret_copied(text, to_selection);
+        }
+    }
     std::string held;
+    std::string selection;
     bool refuse = false;
     int copies = 0;
 };

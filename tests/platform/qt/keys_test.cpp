@@ -195,6 +195,12 @@ class KeysTest : public WindowFixture {
                 QVERIFY2(!copies || mode != QClipboard::Clipboard || text == password, row);
                 marked_selections += mode == QClipboard::Selection && marked_secret(mode);
             }
+            // However it got there, the password is cleared on the copy's timer.
+            timer.elapse();
+            for (auto mode : modes) {
+                const QByteArray row = QByteArray(name) + (mode ? " selection" : " clipboard");
+                QVERIFY2(clipboard->text(mode) == "unrelated" || !marked_secret(mode), row);
+            }
         }
         // Where there is a selection, the paths above do reach it.
         QVERIFY(modes.size() == 1 || marked_selections > 0);

@@ -216,6 +216,28 @@ TEST_F(Win32WindowTest, GenerateRecordsInTheAnsiCodePageAndCopyLeavesThePassword
     CloseClipboard();
 }
 
+// The box's own menu copies with WM_COPY: what it puts on the clipboard is cleared as a copy by
+// the button is, here when the window goes.
+TEST_F(Win32WindowTest, ACopyFromTheBoxsMenuIsClearedToo) {
+    click("cmdOlustur");
+    SendMessageW(handle("txtSifre"), EM_SETSEL, 0, -1);
+    SendMessageW(handle("txtSifre"), WM_COPY, 0, 0);
+    auto clipboard_text = [this] {
+        std::wstring text;
+        if (OpenClipboard(main_window())) {
+            if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                text = static_cast<const wchar_t*>(GlobalLock(data));
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        return text;
+    };
+    ASSERT_EQ(clipboard_text(), text_of("txtSifre"));
+    form->raise_unload();
+    EXPECT_EQ(clipboard_text(), L"");
+}
+
 TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     click("cmdOlustur");
     std::wstring password = text_of("txtSifre");
