@@ -97,4 +97,26 @@ TEST(Batch, CountsTooLargeForThePoolOrTheMemoryAreRefusedAtOnce) {
     }
 }
 
+// Output that cannot be written (a full disk, a closed pipe) is said on the error stream; the
+// passwords stay on record.
+TEST(Batch, OutputThatCannotBeWrittenIsReported) {
+    struct Refusing : std::streambuf {
+        int overflow(int) override { return traits_type::eof(); }
+        std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+    } refusing;
+    std::ostream out(&refusing);
+    std::ostringstream errors;
+    doubles::TempFolder folder;
+    native::FileSystem files;
+    native::RandomSource random;
+    app::RecordsFile records(files, folder.file("sifreler.dat"));
+    app::BatchRequest request;
+    request.count = 3;
+
+    EXPECT_EQ(app::generate_batch(request, records, random, encoding, out, errors), 1);
+    EXPECT_NE(errors.str().find("could not be written"), std::string::npos) << errors.str();
+    EXPECT_NE(errors.str().find("on record"), std::string::npos) << errors.str();
+    EXPECT_EQ(lines(doubles::read_file(folder.file("sifreler.dat")), "\r\n").size(), 4u);
+}
+
 }  // namespace
