@@ -55,7 +55,7 @@ done
 # Seconds and peak kilobytes of a command, as "s kb"; its output goes to $work/out.
 measure() {
   /usr/bin/time -f '%e %M' -o "$work/time" "$@" >"$work/out" || true
-  cat "$work/time"
+  tail -n 1 "$work/time"
 }
 ratios=()
 for _ in $(seq "$rounds"); do
