@@ -12,6 +12,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/posix_file_system.h"
@@ -77,13 +78,18 @@ bool x_reachable() {
 std::vector<std::string> platforms_to_try() {
     std::string list = has_value("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
     if (list.empty()) {
-        list = has_value("WAYLAND_DISPLAY") ? "wayland;xcb" : "xcb";
+        const char* session = std::getenv("XDG_SESSION_TYPE");
+        bool wayland = has_value("WAYLAND_DISPLAY") ||
+                       (session != nullptr && std::string_view(session) == "wayland");
+        list = wayland ? "wayland;xcb" : "xcb";
     }
     std::vector<std::string> names;
     for (std::size_t start = 0; start <= list.size();) {
         std::size_t end = std::min(list.find(';', start), list.size());
         std::string entry = list.substr(start, end - start);
-        names.push_back(entry.substr(0, entry.find(':')));  // options follow a colon
+        if (!entry.empty()) {
+            names.push_back(entry.substr(0, entry.find(':')));  // options follow a colon
+        }
         start = end + 1;
     }
     return names;

@@ -23,5 +23,7 @@ DISPLAY=localhost:97
 QT_QPA_PLATFORM=wayland
 WAYLAND_DISPLAY=wayland-97
 QT_QPA_PLATFORM=wayland;xcb WAYLAND_DISPLAY=/nonexistent/wayland-97 DISPLAY=:97
+QT_QPA_PLATFORM=xcb;
+XDG_SESSION_TYPE=wayland
 EOF
 exit "$status"
