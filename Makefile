@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz sanitize format clean package windows soak
+.PHONY: build test run bench fuzz sanitize format clean package windows soak reproducible
 
 build:
 	cmake --preset default >/dev/null
@@ -33,6 +33,10 @@ fuzz:
 windows:
 	./scripts/windows.sh
 
+# Builds the zip, the .deb and the archive twice from nothing and compares them byte for byte.
+reproducible:
+	./scripts/reproducible.sh
+
 # dist/keymint_<version>_amd64.deb and dist/keymint-<version>-linux-x86_64.tar.gz
 package:
 	./scripts/package.sh
@@ -41,4 +45,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-fuzz build-wine build-windows build-sanitize dist
+	rm -rf build build-fuzz build-wine build-windows build-sanitize build-reproducible dist

@@ -2,7 +2,7 @@
 # Builds Keymint with its tests (installing what they need first) and runs every test headless:
 # the Windows suites and the Windows window under Wine, the fuzz targets for a short while, the
 # main suites, every suite again under ASan and UBSan, then the package: built, validated,
-# unpacked and started as an ordinary user.
+# unpacked and started as an ordinary user; last, the release artefacts built twice and compared.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/deps.sh --wine --package
@@ -22,3 +22,4 @@ cmake --build --preset sanitize
 ctest --preset sanitize --timeout 300
 
 ./scripts/package-tests.sh
+make reproducible

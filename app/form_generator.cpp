@@ -26,6 +26,7 @@ void frmMain::Olustur() {
 void frmMain::generate_password() {
     strKarakterler.clear();
     strYeniSifre.clear();
+    strLeftOut.clear();
     std::string message;
     try {
         auto appending = records.open_for_check();
@@ -38,7 +39,9 @@ void frmMain::generate_password() {
     }
     // Shown only once the records file is let go: while it is open for appending, it is locked,
     // and a script writing to it would wait for the message box.
-    if (!message.empty()) {
+    if (!strLeftOut.empty()) {
+        left_out_message(message);
+    } else if (!message.empty()) {
         generator_message(message);
     }
     update_copy_button();
@@ -53,6 +56,7 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     options.other = blnOzel.value() == 1;
     if (!options.from_classes && blnOzelKarakterler.value() != 0) {
         // The box shows the list as it is used.
+        strLeftOut = unencodable_characters(arrOzelKarakterler.text(), services_.encoding);
         arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text(), services_.encoding));
     }
     if (options.from_classes || blnOzelKarakterler.value() != 0) {
@@ -104,6 +108,22 @@ bool frmMain::SifreKontrol(const std::string& strSifre, platform::AppendFile& re
 
 void frmMain::generator_message(const std::string& text) {
     services_.messages.show(text, kNotGenerated, platform::MessageIcon::Critical);
+}
+
+void frmMain::left_out_message(const std::string& refusal) {
+    std::string characters;
+    for (const auto& point : code_points(strLeftOut)) {
+        characters += (characters.empty() ? "" : " ") + point;
+    }
+    std::string text = strLeftOutMessage + "\r\n\r\n" + characters;
+    // An empty pool needs no second word: the characters left out are why it is empty.
+    if (refusal.empty()) {
+        services_.messages.show(text, kApplicationTitle, platform::MessageIcon::None);
+    } else if (refusal == kSelectChars) {
+        generator_message(text);
+    } else {
+        generator_message(refusal + "\r\n\r\n" + text);
+    }
 }
 
 }  // namespace app

@@ -55,6 +55,9 @@ void frmMain::Dil() {
             control->set_caption(caption);
         }
     }
+    if (std::string text = language->value("Default", "LeftOutChars"); !text.empty()) {
+        strLeftOutMessage = text;
+    }
 }
 
 }  // namespace app

@@ -11,6 +11,7 @@
 #include "app/controls.h"
 #include "app/event.h"
 #include "app/file_places.h"
+#include "app/messages.h"
 #include "app/records_file.h"
 #include "app/records_keeper.h"
 #include "app/services.h"
@@ -158,6 +159,8 @@ class frmMain {
     void select_option(Control& option);
     void report(const std::exception& error, const std::string& context);
     void generator_message(const std::string& text);
+    // One message naming strLeftOut, together with the refusal of the draw, if any.
+    void left_out_message(const std::string& refusal);
     // One Generate request, run once the records index is ready.
     void generate_password();
     void update_copy_button();
@@ -242,6 +245,10 @@ class frmMain {
     // Generator state: the pool of the last draw and whether its password was on record.
     std::string strKarakterler;
     bool blnBulundu = false;
+    // Characters of the custom list the last draw left out, as the records file cannot hold them;
+    // and what the user is told then, from the language file.
+    std::string strLeftOut;
+    std::string strLeftOutMessage = kLeftOutChars;
 
     // The password last put on the clipboard, until the clipboard is cleared; the same for the
     // selection.

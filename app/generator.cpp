@@ -15,6 +15,11 @@ constexpr std::string_view kLowerClass = "abcdefghijklmnopqrstuvwxyz";
 constexpr std::string_view kNumberClass = "0123456789";
 constexpr std::string_view kOtherClass = "!^+%&()=?_£#${[]}\\|*@€~";
 
+bool readable_character(char32_t code) {
+    bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return !surrogate && code <= 0x10FFFF && !is_invisible(code) && !is_combining_mark(code);
+}
+
 }  // namespace
 
 std::size_t uniform_index(platform::RandomSource& random, std::size_t count) {
@@ -73,11 +78,19 @@ int spin_length(std::string_view text, int step) {
 }
 
 bool pool_character(char32_t code, const platform::TextEncoding& encoding) {
-    bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    if (surrogate || code > 0x10FFFF || is_invisible(code)) {
-        return false;
+    return readable_character(code) && encoding.can_encode(to_utf8(code));
+}
+
+std::string unencodable_characters(std::string_view text, const platform::TextEncoding& encoding) {
+    std::string left_out;
+    for (const auto& point : code_points(text)) {
+        char32_t code = first_code_point(point);
+        if (readable_character(code) && !encoding.can_encode(point) &&
+            left_out.find(point) == std::string::npos) {
+            left_out += point;
+        }
     }
-    return encoding.can_encode(to_utf8(code));
+    return left_out;
 }
 
 std::string custom_pool(std::string_view text, const platform::TextEncoding& encoding) {

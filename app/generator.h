@@ -51,11 +51,16 @@ std::string draw_password(std::string_view pool, int length, platform::RandomSou
 std::string draw_password(const std::vector<std::string>& pool, int length,
                           platform::RandomSource& random);
 
-// Whether a character may be drawn into a password: one a user can read off the screen (not
-// invisible) and that the records file's encoding holds, so the record matches what is shown.
+// Whether a character may be drawn into a password: one a user can read off the screen on its own
+// (not invisible, not a combining mark) and that the records file's encoding holds, so the record
+// matches what is shown.
 bool pool_character(char32_t code, const platform::TextEncoding& encoding);
 
 // The custom list as the generator uses it: only its pool characters.
 std::string custom_pool(std::string_view text, const platform::TextEncoding& encoding);
+
+// The characters of a custom list left out of the pool only because the records file's encoding
+// cannot hold them (on Windows, the ANSI code page), each once, in order: the user is told.
+std::string unencodable_characters(std::string_view text, const platform::TextEncoding& encoding);
 
 }  // namespace app

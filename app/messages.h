@@ -12,6 +12,10 @@ inline constexpr const char* kNotGenerated = "Password not generated!";
 inline constexpr const char* kSelectChars = "Please select chars to generate password!";
 inline constexpr const char* kTooShort = "Password must be at least 1 char!";
 inline constexpr const char* kTooLong = "Password can be max. 50 chars!";
+// Followed by the characters, on Windows only: the records file is in the ANSI code page there.
+inline constexpr const char* kLeftOutChars =
+    "These characters were left out of the list, because the records file is kept in this "
+    "system's code page, which cannot hold them:";
 
 inline constexpr const char* kCopyFirst = "Generate password before copy to clipboard.";
 inline constexpr const char* kCopied =

@@ -22,6 +22,13 @@ std::string to_utf8(char32_t code);
 // order mark) and the separators (Zs, Zl, Zp: every kind of space, line and paragraph breaks).
 bool is_invisible(char32_t code);
 
+// True for the combining marks, variation selectors included: alone they have no face of their
+// own, and drawn into a password they would merge into the character before them.
+bool is_combining_mark(char32_t code);
+
+// True when the text is well-formed UTF-8 (no stray byte, overlong form or surrogate).
+bool is_utf8(std::string_view text);
+
 // The text with its letters in upper case: the Latin, Greek and Cyrillic letters of the European
 // alphabets, each on its own (ß stays ß). Other characters stay as they are.
 std::string upper_case(std::string_view text);

@@ -5,7 +5,9 @@
 #include <charconv>
 
 #include "app/file_places.h"
+#include "app/generator.h"
 #include "app/messages.h"
+#include "app/text.h"
 
 namespace program {
 namespace {
@@ -15,55 +17,81 @@ struct Option {
     std::string_view long_name;
     std::string_view value_name;  // empty: the option takes no value
     std::string_view help;
-    // False when the value cannot be used.
-    bool (*apply)(CommandLine& line, std::string_view value);
+    // Why the value cannot be used; empty when it can.
+    std::string (*apply)(CommandLine& line, std::string_view value);
     bool for_scripts = false;  // only together with --generate
 };
 
-bool parse_count(std::string_view text, std::uint64_t& count) {
+std::string wants(std::string_view value, std::string_view what) {
+    return "does not take '" + std::string(value) + "'; it wants " + std::string(what);
+}
+
+std::string parse_count(std::string_view text, std::uint64_t& count) {
     auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), count);
-    return !text.empty() && problem == std::errc() && end == text.data() + text.size();
+    bool number = !text.empty() && problem == std::errc() && end == text.data() + text.size();
+    if (!number || count < 1 || count > app::kMostPasswords) {
+        return wants(text, "a count from 1 to " + std::to_string(app::kMostPasswords));
+    }
+    return {};
+}
+
+// What the length box could hold, give or take a minus sign: the range is the batch's to check,
+// with the window's messages.
+bool is_number(std::string_view text) {
+    auto first = text.find_first_not_of(" \t");
+    auto last = text.find_last_not_of(" \t");
+    if (first == text.npos) {
+        return false;
+    }
+    text = text.substr(first, last - first + 1);
+    if (text.starts_with('-')) {
+        text.remove_prefix(1);
+    }
+    return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
 }
 
 const std::array kOptions = {
     Option{"-h", "--help", "", "show this help and exit",
            [](CommandLine& line, std::string_view) {
                line.action = CommandLine::Action::ShowHelp;
-               return true;
+               return std::string();
            }},
     Option{"-V", "--version", "", "show the version and exit",
            [](CommandLine& line, std::string_view) {
                if (line.action != CommandLine::Action::ShowHelp) {
                    line.action = CommandLine::Action::ShowVersion;
                }
-               return true;
+               return std::string();
            }},
     Option{"", "--generate", "", "print passwords, one a line, and record them; no window",
            [](CommandLine& line, std::string_view) {
                if (line.action == CommandLine::Action::OpenWindow) {
                    line.action = CommandLine::Action::Generate;
                }
-               return true;
+               return std::string();
            }},
     Option{"", "--length", "N", "characters in each password, 1 to 50 (8)",
            [](CommandLine& line, std::string_view value) {
                line.batch.length = value;
-               return true;
+               return is_number(value) ? std::string() : wants(value, "a number");
            },
            true},
     Option{"", "--classes", "ULDO", "upper case, lower case, digits, others (all four)",
            [](CommandLine& line, std::string_view value) {
                line.batch.classes = value;
-               return value.find_first_not_of("ULDOuldo") == value.npos;
+               return value.find_first_not_of("ULDOuldo") == value.npos
+                          ? std::string()
+                          : wants(value, "some of the letters U, L, D and O");
            },
            true},
     Option{"", "--chars", "LIST", "only these characters; spaces are dropped",
            [](CommandLine& line, std::string_view value) {
                line.batch.custom_list = std::string(value);
-               return true;
+               // Stray bytes would become U+FFFD and be recorded as such.
+               return app::is_utf8(value) ? std::string() : std::string("takes UTF-8 text only");
            },
            true},
-    Option{"-n", "", "COUNT", "how many passwords (1)",
+    Option{"-n", "", "COUNT", "how many passwords, 1 to 100000000 (1)",
            [](CommandLine& line, std::string_view value) {
                return parse_count(value, line.batch.count);
            },
@@ -71,7 +99,7 @@ const std::array kOptions = {
     Option{"", "--allow-repeats", "", "print a password even when it is on record already",
            [](CommandLine& line, std::string_view) {
                line.batch.allow_repeats = true;
-               return true;
+               return std::string();
            },
            true},
 };
@@ -101,6 +129,7 @@ CommandLine refuse(std::string error) {
 CommandLine parse_command_line(int argc, const char* const* argv) {
     CommandLine line;
     const Option* script_option = nullptr;
+    bool classes_given = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         std::optional<std::string_view> value;
@@ -108,6 +137,9 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
             argument.starts_with("--") && equals != argument.npos) {
             value = argument.substr(equals + 1);
             argument = argument.substr(0, equals);
+        }
+        if (argument == "/?") {
+            argument = "--help";  // how Windows programs are asked for their help
         }
         const Option* option = find_option(argument);
         if (option == nullptr) {
@@ -125,16 +157,19 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
             }
             value = argv[++i];
         }
-        if (!option->apply(line, value.value_or(""))) {
-            return refuse(name_of(*option) + " does not take '" + std::string(*value) +
-                          "'; it wants " + std::string(option->value_name));
+        if (auto problem = option->apply(line, value.value_or("")); !problem.empty()) {
+            return refuse(name_of(*option) + " " + problem);
         }
         if (option->for_scripts) {
             script_option = option;
         }
+        classes_given = classes_given || option->long_name == "--classes";
     }
     if (script_option != nullptr && line.action == CommandLine::Action::OpenWindow) {
         return refuse(name_of(*script_option) + " goes with --generate");
+    }
+    if (classes_given && line.batch.custom_list) {
+        return refuse("--classes and --chars do not go together: use one of them");
     }
     return line;
 }
@@ -199,6 +234,17 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
     } catch (const platform::FileError& problem) {
         errors << app::kCantLoadFile << ' ' << problem.what() << '\n';
         return 1;
+    }
+    if (request.custom_list) {
+        std::string left_out = app::unencodable_characters(*request.custom_list, encoding);
+        if (!left_out.empty()) {
+            errors << "keymint: left out of --chars, as the records file is kept in this system's "
+                      "code page, which cannot hold them:";
+            for (const auto& point : app::code_points(left_out)) {
+                errors << ' ' << point;
+            }
+            errors << '\n';
+        }
     }
     app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)));
     app::BufferedRandom buffered(random);

@@ -17,7 +17,7 @@ packages=(
 wine=false
 for flag in "$@"; do
   case "$flag" in
-    --wine) wine=true; packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales) ;;
+    --wine) wine=true; packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales python3 unzip) ;;
     --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
     *) echo "deps.sh: unknown option $flag (use --wine, --package)" >&2; exit 2 ;;
   esac

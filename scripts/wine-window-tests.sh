@@ -82,6 +82,14 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         else
             echo "[  FAILED  ] keymint.exe.GeneratePrintsAndRecordsInTheCodePage ($printed)"
         fi
+        # The way README.txt gives for a command prompt: cmd waits for a pipe, and it prints.
+        piped=$(timeout 60 "$wine" cmd /c "keymint.exe --generate -n 2 | more" </dev/null \
+                2>/dev/null | tr -d "\r" | grep -c .)
+        if [ "$piped" -eq 2 ]; then
+            echo "[       OK ] keymint.exe.GeneratePipedIntoMorePrintsAtAPrompt"
+        else
+            echo "[  FAILED  ] keymint.exe.GeneratePipedIntoMorePrintsAtAPrompt ($piped lines)"
+        fi
     fi
     wineserver -k >/dev/null 2>&1 || true
 ' bash "$wine" "$build/tests/win32_window_tests.exe" "$folder" "${filter[@]}" | tr -d '\r' | tee "$out"

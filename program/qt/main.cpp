@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -15,6 +16,8 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_instance_flag.h"
@@ -57,15 +60,89 @@ bool local_x_display_unreachable(const std::string& display) {
     return !can_connect(path, true) && !can_connect(path, false);
 }
 
-// Qt aborts when it finds no display; say so plainly instead.
+// A Wayland compositor's socket: WAYLAND_DISPLAY (wayland-0 when unset), in XDG_RUNTIME_DIR
+// unless it is a full path.
+bool wayland_reachable() {
+    std::string name = has_value("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "wayland-0";
+    if (name[0] != '/') {
+        if (!has_value("XDG_RUNTIME_DIR")) {
+            return false;
+        }
+        name = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/" + name;
+    }
+    return can_connect(name, false);
+}
+
+bool x_reachable() {
+    return has_value("DISPLAY") && !local_x_display_unreachable(std::getenv("DISPLAY"));
+}
+
+// The platforms Qt tries in turn: QT_QPA_PLATFORM's list ("wayland;xcb"), else Wayland in a
+// Wayland session and X.
+std::vector<std::string> platforms_to_try() {
+    std::string list = has_value("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+    if (list.empty()) {
+        const char* session = std::getenv("XDG_SESSION_TYPE");
+        bool wayland = has_value("WAYLAND_DISPLAY") ||
+                       (session != nullptr && std::string_view(session) == "wayland");
+        list = wayland ? "wayland;xcb" : "xcb";
+    }
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t end = std::min(list.find(';', start), list.size());
+        std::string entry = list.substr(start, end - start);
+        if (!entry.empty()) {
+            names.push_back(entry.substr(0, entry.find(':')));  // options follow a colon
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+// Qt aborts when it finds no display; say so plainly instead. Platforms that need none
+// (offscreen, minimal, vnc) or that this cannot probe are left to Qt.
 bool display_available() {
-    if (has_value("QT_QPA_PLATFORM") || has_value("WAYLAND_DISPLAY")) {
-        return true;
+    for (const auto& name : platforms_to_try()) {
+        bool reachable = name == "xcb"                 ? x_reachable()
+                         : name.starts_with("wayland") ? wayland_reachable()
+                                                       : true;
+        if (reachable) {
+            return true;
+        }
     }
-    if (!has_value("DISPLAY")) {
-        return false;
+    return false;
+}
+
+constexpr const char* kNoDisplay = "Keymint needs a graphical desktop, but no display was found.\n";
+
+// What the probe above could not foresee (a display that refuses us, a platform plugin that
+// cannot start) Qt ends with a fatal message while the application is made: end with ours, and
+// keep back what Qt said on the way there.
+QtMessageHandler qt_messages = nullptr;
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> held_messages;
+
+void no_display_on_fatal(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(kNoDisplay, stderr);
+        std::_Exit(1);
     }
-    return !local_x_display_unreachable(std::getenv("DISPLAY"));
+    held_messages.push_back({type, context.category, text});
+}
+
+void pass_on_held_messages() {
+    qInstallMessageHandler(qt_messages);
+    for (const auto& held : held_messages) {
+        QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
+        if (qt_messages != nullptr) {
+            qt_messages(held.type, context, held.text);
+        }
+    }
+    held_messages.clear();
 }
 
 // The process holds passwords in memory: a core dump would write them to the disk.
@@ -133,11 +210,13 @@ int main(int argc, char** argv) {
         return *exit_code;
     }
     if (!display_available()) {
-        std::fputs("Keymint needs a graphical desktop, but no display was found.\n", stderr);
+        std::fputs(kNoDisplay, stderr);
         return 1;
     }
     catch_stop_signals();
+    qt_messages = qInstallMessageHandler(no_display_on_fatal);
     QApplication application(argc, argv);
+    pass_on_held_messages();
     QApplication::setApplicationName("Keymint");
     QApplication::setDesktopFileName("keymint");
     // Closing the window only hides it; the program ends through its own Exit.

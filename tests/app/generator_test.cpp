@@ -108,6 +108,8 @@ TEST(CustomPool, KeepsOnlyVisibleCharactersTheFilesCanHold) {
         {"   ", ""},
         {"a😀b", "ab"},  // the files could not hold it
         {"a\u00A0b\u2028c\u202Ed\uFEFFe\u200Bf\u0085g\u3000h", "abcdefgh"},
+        // Combining marks and variation selectors: U+0301, U+FE0F, U+E0100, U+20DD, U+0903.
+        {"e\u0301\uFE0F\U000E0100\u20DD\u0903é", "eé"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(app::custom_pool(c.text, encoding), c.pool) << c.text;

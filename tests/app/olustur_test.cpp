@@ -203,4 +203,43 @@ TEST_F(Olustur, NoPasswordIsHandedOutWhenItCannotBeRecorded) {
     EXPECT_NE(messages()[0].text.find("sifreler.dat"), std::string::npos) << "names the file";
 }
 
+TEST(LeftOutCharacters, OneMessageNamesThemInTheLanguageFilesText) {
+    struct Case {
+        const char* language;  // the shipped file, or none for the built-in text
+        const char* list;
+        const char* length;
+        const char* text_starts;
+        const char* caption;
+        const char* named;  // how the message ends
+        bool drawn;
+    } cases[] = {
+        {"lang.ini", "Ωbж", "8", "Bu karakterler listeden", "Keymint", "Ω ж", true},
+        {"english.ini", "Ωbж", "8", "These characters were left out", "Keymint", "Ω ж", true},
+        {"", "Ω", "8", "These characters were left out", "Password not generated!", "Ω", false},
+        {"", "Ωb", "0", "Password must be at least 1 char!\r\n\r\nThese characters",
+         "Password not generated!", "Ω", false},
+    };
+    for (const auto& c : cases) {
+        FormHarness harness;
+        harness.encoding.refused = {"Ω", "ж"};
+        if (*c.language != '\0') {
+            std::filesystem::create_directory(harness.folder.file("Language"));
+            doubles::write_file(
+                harness.folder.file("Language/lang.ini"),
+                doubles::read_file(std::string(KEYMINT_LANGUAGE_DIR "/") + c.language));
+        }
+        auto& form = harness.start();
+        form.raise_value_change(form.blnOzelKarakterler, 1);
+        form.raise_text_edit(form.arrOzelKarakterler, c.list);
+        form.intUzunluk.set_text(c.length);
+        form.raise_click(form.cmdOlustur);
+        const auto& shown = harness.messages.shown;
+        ASSERT_EQ(shown.size(), 1u) << c.list;
+        EXPECT_EQ(shown[0].text.rfind(c.text_starts, 0), 0u) << shown[0].text;
+        EXPECT_TRUE(shown[0].text.ends_with(std::string("\r\n\r\n") + c.named)) << shown[0].text;
+        EXPECT_EQ(shown[0].caption, c.caption);
+        EXPECT_EQ(form.txtSifre.text().empty(), !c.drawn) << c.list;
+    }
+}
+
 }  // namespace

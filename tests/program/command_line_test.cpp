@@ -18,6 +18,7 @@ TEST(CommandLine, AnswersWithoutAWindowOrOpensIt) {
         {{}, std::nullopt, "", ""},
         {{"--help"}, 0, "Usage: keymint", ""},
         {{"-h"}, 0, "Usage: keymint", ""},
+        {{"/?"}, 0, "Usage: keymint", ""},  // as Windows programs are asked
         {{"--version"}, 0, "Keymint " KEYMINT_VERSION "\n", ""},
         {{"--frobnicate"}, 2, "", "keymint: unknown option '--frobnicate'\nUsage: keymint"},
         {{"--help", "-x"}, 2, "", "keymint: unknown option '-x'\n"},

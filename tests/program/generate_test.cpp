@@ -6,7 +6,6 @@
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_random_source.h"
-#include "platform/posix/utf8_encoding.h"
 #include "program/command_line.h"
 
 namespace {
@@ -24,7 +23,29 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         {{"--generate", "--chars", "   "}, 1, 0, "Please select chars to generate password!"},
         {{"--generate", "--classes", ""}, 1, 0, "Please select chars to generate password!"},
         {{"--generate", "--length", "0"}, 1, 0, "Password must be at least 1 char!"},
-        {{"--generate", "--length", "x"}, 1, 0, "Password must be at least 1 char!"},
+        {{"--generate", "--length", "x"}, 2, 0, "keymint: --length does not take 'x'"},
+        {{"--generate", "--length", "8x"}, 2, 0, "keymint: --length does not take '8x'"},
+        {{"--generate", "--length", ""}, 2, 0, "keymint: --length does not take ''"},
+        {{"--generate", "--length", "-3"}, 1, 0, "Password must be at least 1 char!"},
+        {{"--generate", "--length=99999999999999999999"}, 1, 0, "Password can be max. 50"},
+        {{"--generate", "-n", "0"}, 2, 0, "keymint: -n does not take '0'"},
+        {{"--generate", "-n", "100000001"},
+         2,
+         0,
+         "keymint: -n does not take '100000001'; it "
+         "wants a count from 1 to 100000000"},
+        {{"--generate", "--chars", "ab\xFF"}, 2, 0, "keymint: --chars takes UTF-8 text only"},
+        {{"--generate", "--chars", "\u0301\uFE0F\u20DD"}, 1, 0, "Please select chars"},
+        {{"--generate", "--classes", "U", "--chars", "ab"}, 2, 0, "keymint: --classes and --chars"},
+        {{"--generate", "--chars", "ab", "--classes", "U"}, 2, 0, "keymint: --classes and --chars"},
+        // Characters the records file's encoding cannot hold are named, the rest are used.
+        {{"--generate", "--chars", "Ωbcж", "-n", "2"}, 0, 2, "keymint: left out of --chars"},
+        {{"--generate", "--chars", "ж"},
+         1,
+         0,
+         "keymint: left out of --chars, as the records file "
+         "is kept in this system's code page, which cannot "
+         "hold them: ж\nPlease select chars"},
         {{"--generate", "--length", "51"}, 1, 0, "Password can be max. 50 chars!"},
         {{"--generate", "--chars", "ab", "--length", "1", "-n", "3"},
          1,
@@ -41,7 +62,8 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         doubles::FakeProgramInfo program(folder.path());
         platform::posix::PosixFileSystem files;
         platform::posix::PosixRandomSource random;
-        platform::posix::Utf8Encoding encoding;
+        doubles::FakeTextEncoding encoding;
+        encoding.refused = {"Ω", "ж"};
         std::vector<const char*> argv{"keymint"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
         std::ostringstream out, errors;
