@@ -4,6 +4,7 @@
 //   KEYMINT_FAIL        kind:N:ERRNO[,kind:N:ERRNO]; kinds open, write, short, fsync,
 //                       fdatasync, rename, ftruncate, flock. "short" writes part of the N-th
 //                       write, and every later write in the folder fails: the disk filled up.
+//                       "part" only writes part of it, as a write may; ERRNO is then unused.
 //   KEYMINT_FAIL_LOG    a file that receives "fired kind N path" when a failure is injected and, at
 //                       exit, "count kind N" for each kind
 #include <dlfcn.h>
@@ -21,8 +22,8 @@
 
 namespace {
 
-enum Kind { Open, Write, Short, Fsync, Fdatasync, Rename, Ftruncate, Flock, kKinds };
-const char* const kNames[kKinds] = {"open",      "write",  "short",     "fsync",
+enum Kind { Open, Write, Short, Part, Fsync, Fdatasync, Rename, Ftruncate, Flock, kKinds };
+const char* const kNames[kKinds] = {"open",      "write",  "short",     "part", "fsync",
                                     "fdatasync", "rename", "ftruncate", "flock"};
 
 struct Planned {
@@ -208,6 +209,11 @@ ssize_t write(int fd, const void* bytes, size_t count) {
     }
     if (fails(Write)) {
         return -1;
+    }
+    ++calls[Part];
+    if (planned[Part].at == calls[Part] && count >= 2) {
+        fired(Part, calls[Part]);
+        return next(fd, bytes, count / 2);
     }
     ++calls[Short];
     if (planned[Short].at == calls[Short]) {
