@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -28,6 +29,13 @@ const std::string kRecords = "temppass\r\nalpha\r\nbeta\r\nALPHA\r\ngamma\r\n";
 const std::string kSettings =
     "[Default]\r\nnumberofchars=8\r\notherchars=1\r\nnumbers=1\r\nlovercase=1\r\nuppercase=1\r\n";
 constexpr int kBatchCount = 50;
+const std::string kFirstLine = "temppass\r\n";
+// The same operations on a records file that does not exist yet: they create it.
+const std::string kNewFile = "-new-file";
+
+bool is_batch(const std::string& operation) {
+    return operation.starts_with("batch");
+}
 
 // The child's side: one operation of the window, over the test doubles but for files and random.
 // Prints what the user saw: the password shown and each message box.
@@ -138,13 +146,15 @@ class Injector {
 void Injector::prepare(const std::string& operation) {
     fs::remove_all(data());
     fs::create_directory(data());
-    if (operation == "batch") {
+    if (is_batch(operation)) {
         // A portable program folder of its own, so that the batch keeps its records there.
         fs::copy_file(keymint_, data_file("keymint"));
         fs::copy(fs::path(keymint_).parent_path() / "Language", data_file("Language"),
                  fs::copy_options::recursive);
     }
-    doubles::write_file(data_file("sifreler.dat"), kRecords);
+    if (!operation.ends_with(kNewFile)) {
+        doubles::write_file(data_file("sifreler.dat"), kRecords);
+    }
     doubles::write_file(data_file("keymint.ini"), kSettings);
 }
 
@@ -153,8 +163,11 @@ Outcome Injector::run(const std::string& operation, const std::string& plan) {
     const std::string out = work_.file("out");
     const std::string err = work_.file("err");
     fs::remove(log);
-    std::vector<std::string> arguments = {self_, "run", operation, data()};
-    if (operation == "batch") {
+    std::vector<std::string> arguments = {self_, "run", operation.substr(0, operation.find('-')),
+                                          data()};
+    if (operation.starts_with("delete")) {
+        arguments[2] = operation;
+    } else if (is_batch(operation)) {
         arguments = {data_file("keymint"), "--generate", "-n", std::to_string(kBatchCount)};
     }
     pid_t child = ::fork();
@@ -219,7 +232,7 @@ Outcome Injector::run(const std::string& operation, const std::string& plan) {
 // What the user was told: the window's message boxes, or the batch's standard error.
 std::vector<std::string> messages_of(const std::string& operation, const Outcome& outcome) {
     std::vector<std::string> messages;
-    if (operation == "batch") {
+    if (is_batch(operation)) {
         if (!outcome.err.empty()) {
             messages.push_back(outcome.err);
         }
@@ -235,7 +248,7 @@ std::vector<std::string> messages_of(const std::string& operation, const Outcome
 
 // The passwords the user saw: the one the window shows, or the lines the batch printed.
 std::vector<std::string> shown_of(const std::string& operation, const Outcome& outcome) {
-    if (operation == "batch") {
+    if (is_batch(operation)) {
         return lines_of(outcome.out);
     }
     for (const auto& line : lines_of(outcome.out)) {
@@ -248,7 +261,7 @@ std::vector<std::string> shown_of(const std::string& operation, const Outcome& o
 
 std::string Injector::check(const std::string& operation, const Outcome& before,
                             const Outcome& after, bool injected, bool cut_may_fail) {
-    if (after.status != 0 && !(operation == "batch" && after.status == 1)) {
+    if (after.status != 0 && !(is_batch(operation) && after.status == 1)) {
         return "exit status " + std::to_string(after.status) + ": " + after.err;
     }
     if (!after.leftovers.empty()) {
@@ -258,11 +271,11 @@ std::string Injector::check(const std::string& operation, const Outcome& before,
     if (!injected && !messages.empty()) {
         return "without a failure, told: " + messages.front();
     }
-    const bool told = !messages.empty() && (operation != "batch" || after.status == 1);
+    const bool told = !messages.empty() && (!is_batch(operation) || after.status == 1);
     if (after.must_tell && !told) {
         return "the failure was reported as success";
     }
-    const bool adds = operation == "generate" || operation == "batch";
+    const bool adds = operation.starts_with("generate") || is_batch(operation);
     if (!adds) {
         const bool done =
             after.records == reference_.records && after.settings == reference_.settings;
@@ -276,28 +289,36 @@ std::string Injector::check(const std::string& operation, const Outcome& before,
         }
         return {};
     }
-    // A Generate or a batch adds whole lines, each password shown among them, or nothing.
-    std::string base = before.records;
+    // A Generate or a batch adds whole lines, each password shown among them, or nothing. A
+    // file it creates starts with the first line.
+    std::string old = before.records;
+    if (old.empty()) {
+        if (!after.records.starts_with(kFirstLine) && !kFirstLine.starts_with(after.records)) {
+            return "created without its first line:\n" + after.records;
+        }
+        old = after.records.substr(0, std::min(after.records.size(), kFirstLine.size()));
+    }
+    std::string base = old;
     if (!base.ends_with("\r\n")) {
         base += "\r\n";  // a piece of a line that could not be cut off stays a line of its own
     }
     if (after.settings != before.settings) {
         return "the settings changed";
     }
-    if (!after.records.starts_with(before.records)) {
+    if (!after.records.starts_with(old)) {
         return "records lost:\n" + after.records;
     }
-    const std::string added = after.records.substr(before.records.size());
+    const std::string added = after.records.substr(old.size());
     std::string shown_lines;
     for (const auto& password : shown_of(operation, after)) {
         shown_lines += password + "\r\n";
     }
     if (after.status == 0 && messages.empty()) {
         const std::size_t count = shown_of(operation, after).size();
-        if (count != (operation == "batch" ? kBatchCount : 1)) {
+        if (count != (is_batch(operation) ? kBatchCount : 1)) {
             return "success, but " + std::to_string(count) + " passwords shown";
         }
-        if (after.records != base + shown_lines && after.records != before.records + shown_lines) {
+        if (after.records != base + shown_lines && after.records != old + shown_lines) {
             return "the shown passwords are not what was added:\n" + added;
         }
         return {};
@@ -342,7 +363,7 @@ bool Injector::cover(const std::string& operation) {
     prepare(operation);
     const Outcome fresh = run(operation, "");
     Outcome before;
-    before.records = kRecords;
+    before.records = operation.ends_with(kNewFile) ? "" : kRecords;
     before.settings = kSettings;
     reference_ = fresh;
     if (std::string broken = check(operation, before, fresh, false); !broken.empty()) {
@@ -382,8 +403,10 @@ int main(int argc, char** argv) {
     }
     Injector injector(fs::absolute(argv[0]).string(), fs::absolute(argv[1]).string(),
                       argc > 2 ? fs::absolute(argv[2]).string() : std::string());
-    for (const char* operation : {"generate", "delete", "delete-all", "exit", "batch"}) {
-        if (std::string(operation) == "batch" && argc < 3) {
+    for (const std::string& operation :
+         std::vector<std::string>{"generate", "generate" + kNewFile, "delete", "delete-all", "exit",
+                                  "batch", "batch" + kNewFile}) {
+        if (is_batch(operation) && argc < 3) {
             continue;  // built without the program
         }
         const int before = injector.points();
