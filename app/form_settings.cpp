@@ -5,12 +5,13 @@
 namespace app {
 
 void frmMain::IniKaydet() {
-    const std::string path = places_.data_file("keymint.ini");
-    ini::WriteIni(objFSO, path, "Default", "uppercase", IniKontrol(blnUpper));
-    ini::WriteIni(objFSO, path, "Default", "lovercase", IniKontrol(blnLower));
-    ini::WriteIni(objFSO, path, "Default", "numbers", IniKontrol(blnNumber));
-    ini::WriteIni(objFSO, path, "Default", "otherchars", IniKontrol(blnOzel));
-    ini::WriteIni(objFSO, path, "Default", "numberofchars", intUzunluk.text());
+    // In one rewrite, in the order the keys have always been written: a failure saves none.
+    ini::WriteIniKeys(objFSO, places_.data_file("keymint.ini"), "Default",
+                      {{"uppercase", IniKontrol(blnUpper)},
+                       {"lovercase", IniKontrol(blnLower)},
+                       {"numbers", IniKontrol(blnNumber)},
+                       {"otherchars", IniKontrol(blnOzel)},
+                       {"numberofchars", intUzunluk.text()}});
 }
 
 std::string frmMain::IniKontrol(const Control& box) const {

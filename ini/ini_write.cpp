@@ -37,19 +37,17 @@ void tidy(std::string& text) {
     text.erase(text.begin(), first_kept);
 }
 
-}  // namespace
-
-void WriteIni(platform::FileSystem& files, const std::string& path, const std::string& section,
-              const std::string& key, const std::string& value) {
+// The contents of the file once `key` is set in `section`, from its contents `stored`.
+std::string with_key(const std::string& stored, const std::string& section, const std::string& key,
+                     const std::string& value) {
     // A header must fill a whole line: CR LF before it, CR after. A key starts a line: LF before.
     const std::string header_pattern = "\r\n[" + detail::ascii_lower(section) + "]\r";
     const std::string key_pattern = "\n" + detail::ascii_lower(key) + "=";
     const std::string key_line = key + "=" + value;
 
-    detail::ensure_file_exists(files, path);
     // The leading CR LF lets a header on the first line match; the trailing "[]" closes the last
     // section, so the end of a section is always the next "[".
-    std::string text = "\r\n" + files.read_all(path) + "[]";
+    std::string text = "\r\n" + stored + "[]";
     const std::string folded = detail::ascii_lower(text);
     const std::size_t header = folded.find(header_pattern);
 
@@ -76,7 +74,24 @@ void WriteIni(platform::FileSystem& files, const std::string& path, const std::s
 
     text.erase(0, 1);
     tidy(text);
-    files.replace(path, text + "\r\n", platform::FileAccess::Normal);
+    return text + "\r\n";
+}
+
+}  // namespace
+
+void WriteIni(platform::FileSystem& files, const std::string& path, const std::string& section,
+              const std::string& key, const std::string& value) {
+    WriteIniKeys(files, path, section, {{key, value}});
+}
+
+void WriteIniKeys(platform::FileSystem& files, const std::string& path, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& keys) {
+    detail::ensure_file_exists(files, path);
+    std::string text = files.read_all(path);
+    for (const auto& [key, value] : keys) {
+        text = with_key(text, section, key, value);
+    }
+    files.replace(path, text, platform::FileAccess::Normal);
 }
 
 }  // namespace ini

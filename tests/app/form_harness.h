@@ -23,6 +23,10 @@ struct SwitchableRandom : platform::RandomSource {
 
 // A started main window over test doubles, in a fresh program folder.
 struct FormHarness {
+    FormHarness() = default;
+    // In a program folder that exists already and stays.
+    explicit FormHarness(std::string existing) : folder(std::move(existing)) {}
+
     doubles::TempFolder folder;
     doubles::FakeProgramInfo program{folder.path()};
     native::FileSystem files;

@@ -21,6 +21,9 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+    if (!owned_) {
+        return;
+    }
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);

@@ -27,6 +27,8 @@ namespace doubles {
 class TempFolder {
   public:
     TempFolder();
+    // An existing folder, used as it is and left in place.
+    explicit TempFolder(std::string existing) : path_(std::move(existing)), owned_(false) {}
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -36,6 +38,7 @@ class TempFolder {
 
   private:
     std::string path_;
+    bool owned_ = true;
 };
 
 std::string read_file(const std::string& path);

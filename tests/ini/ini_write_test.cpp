@@ -72,11 +72,12 @@ TEST(WriteIni, FirstSaveListsKeysInReverseOrderAndLaterSavesKeepIt) {
     native::FileSystem files;
     auto save = [&](const char* upper, const char* lower, const char* numbers, const char* other,
                     const char* length) {
-        WriteIni(files, path, "Default", "uppercase", upper);
-        WriteIni(files, path, "Default", "lovercase", lower);
-        WriteIni(files, path, "Default", "numbers", numbers);
-        WriteIni(files, path, "Default", "otherchars", other);
-        WriteIni(files, path, "Default", "numberofchars", length);
+        WriteIniKeys(files, path, "Default",
+                     {{"uppercase", upper},
+                      {"lovercase", lower},
+                      {"numbers", numbers},
+                      {"otherchars", other},
+                      {"numberofchars", length}});
     };
 
     save("1", "1", "1", "0", "12");
