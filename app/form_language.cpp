@@ -55,6 +55,12 @@ void frmMain::Dil() {
             control->set_caption(caption);
         }
     }
+    for (const auto& row : SpokenTexts::rows()) {
+        std::string text = language->value("Default", row.key);
+        if (!text.empty()) {
+            spoken_.set(row.key, text);
+        }
+    }
 }
 
 }  // namespace app

@@ -73,15 +73,10 @@ std::uint32_t strength_colour(StrengthLevel level) {
     return 0x2e7d32;
 }
 
-namespace {
-
-// Rounded down, with a little room for the error of the logarithms: 8 draws from 4 characters
-// are 16 bits, not 15.
 int whole_bits(double bits) {
+    // A little room for the error of the logarithms.
     return static_cast<int>(std::floor(bits + 1e-9));
 }
-
-}  // namespace
 
 int meter_value(double bits) {
     return std::clamp(whole_bits(bits), 1, 100);

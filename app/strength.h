@@ -20,6 +20,9 @@ std::string_view strength_word(StrengthLevel level);
 // The meter's colour for a level, as 0xRRGGBB: red, amber, light green, green.
 std::uint32_t strength_colour(StrengthLevel level);
 
+// The bits rounded down: 8 draws from 4 characters are 16 bits, not 15.
+int whole_bits(double bits);
+
 // The strength meter's value: the whole bits, at least 1 and at most 100, so that the level of
 // the value is the level of the password.
 int meter_value(double bits);
