@@ -1,5 +1,12 @@
+#include <windows.h>
+
+#include <oleacc.h>
+
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <vector>
 
 #include "app/inventory.h"
@@ -95,7 +102,7 @@ TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
     const std::vector<std::string> expected = {
         "cmKapat",           "cmdGizle",           "SSTab1",    "intUzunluk", "txtSifre",
         "blnOzel",           "arrOzelKarakterler", "blnNumber", "blnLower",   "blnUpper",
-        "blnTumKarakterler", "blnOzelKarakterler", "cmdOlustur"};
+        "blnTumKarakterler", "blnOzelKarakterler", "Label1",    "Label2",     "cmdOlustur"};
     EXPECT_EQ(GetFocus(), handle("cmdOlustur")) << "the window opens on Generate";
     for (const auto& name : expected) {
         MSG key{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
@@ -236,6 +243,84 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     EXPECT_EQ(file_bytes("sifreler.dat"), "temppass\r\n");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_FALSE(password.empty());
+}
+
+TEST_F(Win32WindowTest, ScreenReadersReadTheTableOfControlsRowsAndMeter) {
+    const std::map<std::string, long> roles = {{"Graphic", ROLE_SYSTEM_GRAPHIC},
+                                               {"PageTabList", ROLE_SYSTEM_PAGETABLIST},
+                                               {"Grouping", ROLE_SYSTEM_GROUPING},
+                                               {"RadioButton", ROLE_SYSTEM_RADIOBUTTON},
+                                               {"CheckBox", ROLE_SYSTEM_CHECKBUTTON},
+                                               {"Text", ROLE_SYSTEM_TEXT},
+                                               {"List", ROLE_SYSTEM_LIST},
+                                               {"SpinButton", ROLE_SYSTEM_SPINBUTTON},
+                                               {"PushButton", ROLE_SYSTEM_PUSHBUTTON},
+                                               {"Label", ROLE_SYSTEM_STATICTEXT},
+                                               {"Link", ROLE_SYSTEM_LINK},
+                                               {"ProgressBar", ROLE_SYSTEM_PROGRESSBAR}};
+    click("cmdOlustur");
+    click_tab(app::kTabRecords);
+    HWND list = handle("lstSifreler");
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; });
+    auto read = [&](const std::string& name) {
+        IAccessible* object = nullptr;
+        AccessibleObjectFromWindow(handle(name), OBJID_CLIENT, __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&object));
+        return object;
+    };
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    std::ifstream table(KEYMINT_ACCESSIBLE_TABLE);
+    int rows = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string control, role, name;
+        std::getline(fields, control, '\t');
+        std::getline(fields, role, '\t');
+        std::getline(fields, name);
+        SCOPED_TRACE(control);
+        ++rows;
+        IAccessible* object = read(control);
+        ASSERT_NE(object, nullptr);
+        VARIANT read_role{};
+        object->get_accRole(self, &read_role);
+        EXPECT_EQ(read_role.lVal, roles.at(role));
+        BSTR read_name = nullptr;
+        object->get_accName(self, &read_name);
+        std::wstring spoken = read_name != nullptr ? read_name : L"";
+        SysFreeString(read_name);
+        EXPECT_EQ(spoken.empty(), false);
+        if (name != "*") {
+            EXPECT_EQ(spoken, wide(name));
+        }
+        object->Release();
+    }
+    EXPECT_EQ(rows, 38);
+
+    IAccessible* records = read("lstSifreler");
+    long count = 0;
+    records->get_accChildCount(&count);
+    EXPECT_EQ(count, 2);
+    VARIANT first{};
+    first.vt = VT_I4;
+    first.lVal = 1;
+    BSTR row = nullptr;
+    records->get_accName(first, &row);
+    EXPECT_EQ(std::wstring(row != nullptr ? row : L""), text_of("txtSifre"));
+    SysFreeString(row);
+    records->Release();
+
+    IAccessible* meter = read("barStrength");
+    BSTR value = nullptr;
+    meter->get_accValue(self, &value);
+    EXPECT_EQ(std::wstring(value != nullptr ? value : L""),
+              std::to_wstring(form->barStrength.value()));
+    SysFreeString(value);
+    meter->Release();
 }
 
 TEST_F(Win32WindowTest, TheCloseBoxHidesAndExitSavesTheSettings) {
