@@ -228,7 +228,8 @@ LRESULT Win32Window::handle_colour(HDC dc, HWND child, bool edit) {
                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
     }
     if (planned(*native).link) {
-        SetTextColor(dc, RGB(0, 0, 255));
+        // The system's link colour, which high-contrast themes set too.
+        SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
     }
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(background(dc, *native));

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "app/accessibility.h"
 #include "app/inventory.h"
 #include "app/messages.h"
 #include "window_fixture.h"
@@ -96,6 +97,45 @@ TEST_F(Win32WindowTest, CaptionsAndTooltipsShowTheTextsOfTheWindow) {
         ASSERT_NE(GetObjectW(shown, sizeof font, &font), 0) << name;
         EXPECT_EQ(font.lfUnderline != 0, link) << name;
     }
+}
+
+// Run again at 144 and 192 dots per inch: a caption that needs more room than its control has is
+// cut off on the screen.
+TEST_F(Win32WindowTest, EveryCaptionFitsItsControl) {
+    const int dpi = static_cast<int>(desktop->window.dpi());
+    form->lblStrength.set_caption(app::strength_text(100, form->spoken_texts()));
+    int checked = 0;
+    for (const auto& control : form->controls()) {
+        using K = app::ControlKind;
+        const K kind = control.kind();
+        const bool mark = kind == K::CheckBox || kind == K::OptionButton;
+        if (!mark && kind != K::Button && kind != K::Label && kind != K::Frame) {
+            continue;
+        }
+        SCOPED_TRACE(control.name());
+        HWND native = handle(control.name());
+        RECT room{};
+        GetClientRect(native, &room);
+        // Check boxes and option buttons write beside their mark; buttons inside their edge.
+        room.left += mark ? MulDiv(13 + 4, dpi, 96) : kind == K::Button ? MulDiv(3, dpi, 96) : 0;
+        room.right -= kind == K::Button ? MulDiv(3, dpi, 96) : 0;
+        HDC dc = GetDC(native);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(native, WM_GETFONT, 0, 0)));
+        std::wstring caption = wide(app::spoken_caption(control.caption()));
+        RECT needed{0, 0, room.right - room.left, 0};
+        const bool wraps = kind != K::Frame && !(kind == K::Label && control.Click.bound());
+        DrawTextW(dc, caption.c_str(), -1, &needed,
+                  DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(native, dc);
+        ++checked;
+        EXPECT_LE(needed.right, room.right - room.left);
+        if (kind != K::Frame) {
+            EXPECT_LE(needed.bottom, room.bottom - room.top);
+        }
+    }
+    EXPECT_EQ(checked, 30);
 }
 
 TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
