@@ -228,8 +228,8 @@ LRESULT Win32Window::handle_colour(HDC dc, HWND child, bool edit) {
                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
     }
     if (planned(*native).link) {
-        // The system's link colour, which high-contrast themes set too.
-        SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+        // Under a high-contrast theme, its link colour.
+        SetTextColor(dc, high_contrast() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255));
     }
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(background(dc, *native));
