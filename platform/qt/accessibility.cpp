@@ -184,6 +184,10 @@ class ListInterface : public QAccessibleWidget {
 
 }  // namespace
 
+void read_as_window(QWidget* window) {
+    install(new QAccessibleWidget(window, QAccessible::Window));
+}
+
 void read_as_radio_button(QAbstractButton* option) {
     install(new RadioButtonInterface(option));
 }

@@ -9,6 +9,8 @@ namespace platform::qt {
 // Widgets whose Qt class tells assistive technology too little of what they are. Each call gives
 // the widget an accessible interface of its own, in place of the one its class would get.
 
+// The main window, read as a window with its title, not as an unnamed filler.
+void read_as_window(QWidget* window);
 // An option button the model groups, which Qt would otherwise read as a check box.
 void read_as_radio_button(QAbstractButton* option);
 // A label that opens a page; `open` runs on the reader's press action.

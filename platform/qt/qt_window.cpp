@@ -42,6 +42,7 @@ QString to_qt(const std::string& text) {
 QtWindow::QtWindow() {
     setWindowTitle(QString::fromUtf8(app::kWindowTitle));
     setWindowIcon(program_icon());
+    read_as_window(this);
 }
 
 void QtWindow::build(app::frmMain& form) {

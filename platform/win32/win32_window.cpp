@@ -155,6 +155,12 @@ void Win32Window::finish_control(Native& native) {
             SetWindowSubclass(native.handle, control_procedure, 1,
                               reinterpret_cast<DWORD_PTR>(this));
             break;
+        case app::ControlKind::Label:
+            if (planned(native).link) {
+                SetWindowSubclass(native.handle, control_procedure, 1,
+                                  reinterpret_cast<DWORD_PTR>(this));
+            }
+            break;
         case app::ControlKind::UpDown:
             // The up-down control steps the length box beside it, also with the arrow keys. It
             // narrows itself on creation, so it is put back in its place.

@@ -335,6 +335,25 @@ LRESULT Win32Window::handle_control_message(Native& native, HWND handle, UINT me
         }
         return result;
     }
+    if (planned(native).link) {
+        // A link shows where the keyboard's focus is, as a button does.
+        if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+            InvalidateRect(handle, nullptr, TRUE);
+        } else if (message == WM_PAINT && GetFocus() == handle) {
+            LRESULT result = DefSubclassProc(handle, message, wparam, lparam);
+            HDC dc = GetDC(handle);
+            HGDIOBJ old = SelectObject(dc, font_for(native));
+            std::wstring caption = wide(native.control->caption());
+            RECT text{};
+            GetClientRect(handle, &text);
+            DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+            DrawFocusRect(dc, &text);
+            SelectObject(dc, old);
+            ReleaseDC(handle, dc);
+            return result;
+        }
+        return DefSubclassProc(handle, message, wparam, lparam);
+    }
     if (message == WM_PAINT && native.control->kind() == app::ControlKind::Frame) {
         // A frame draws only its border and caption; what lies under it shows through.
         RECT inside{};

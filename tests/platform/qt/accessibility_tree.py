@@ -117,6 +117,9 @@ def run(table_path):
     by_role_and_name = lambda role, name: [
         n for n in nodes() if n.getRole() in ROLES[role] and n.name == name]
 
+    window = application.getChildAtIndex(0)
+    check(window.getRole() == pyatspi.ROLE_FRAME and window.name == "Keymint v0.3",
+          "the window reads as a frame with its title: %s %r" % (window.getRole(), window.name))
     generate = by_role_and_name("PushButton", "Şifre Oluştur")
     check(len(generate) == 1, "one Generate button")
     if generate:
