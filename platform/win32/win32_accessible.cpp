@@ -67,6 +67,10 @@ class Proxy final : public IAccessible {
             *name = to_bstr(source_.item_text(item));
             return S_OK;
         }
+        if (int part = part_of(child); part >= 0) {
+            *name = to_bstr(source_.part_names[static_cast<std::size_t>(part)]);
+            return S_OK;
+        }
         return standard_->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
@@ -83,9 +87,9 @@ class Proxy final : public IAccessible {
             role->lVal = msaa_role(source_.describe().role);
             return S_OK;
         }
-        if (list_item(child) >= 0) {
+        if (list_item(child) >= 0 || part_of(child) >= 0) {
             role->vt = VT_I4;
-            role->lVal = ROLE_SYSTEM_LISTITEM;
+            role->lVal = list_item(child) >= 0 ? ROLE_SYSTEM_LISTITEM : ROLE_SYSTEM_PUSHBUTTON;
             return S_OK;
         }
         return standard_->get_accRole(child, role);
@@ -100,6 +104,10 @@ class Proxy final : public IAccessible {
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         if (source_.item_text) {
             *count = static_cast<long>(SendMessageW(control_, LB_GETCOUNT, 0, 0));
+            return S_OK;
+        }
+        if (!source_.part_names.empty()) {
+            *count = static_cast<long>(source_.part_names.size());
             return S_OK;
         }
         return standard_->get_accChildCount(count);
@@ -172,6 +180,15 @@ class Proxy final : public IAccessible {
     int list_item(const VARIANT& child) const {
         if (!source_.item_text || child.vt != VT_I4 || child.lVal <= 0 ||
             child.lVal > SendMessageW(control_, LB_GETCOUNT, 0, 0)) {
+            return -1;
+        }
+        return static_cast<int>(child.lVal) - 1;
+    }
+
+    // The part a child id names (from 1), or -1.
+    int part_of(const VARIANT& child) const {
+        if (child.vt != VT_I4 || child.lVal <= 0 ||
+            child.lVal > static_cast<long>(source_.part_names.size())) {
             return -1;
         }
         return static_cast<int>(child.lVal) - 1;

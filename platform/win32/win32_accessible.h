@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/accessibility.h"
 
@@ -14,6 +15,7 @@ struct AccessibleSource {
     std::function<app::AccessibleControl()> describe;
     std::function<std::string()> value;              // empty: the standard value
     std::function<std::string(int item)> item_text;  // list boxes: the rows' text
+    std::vector<std::string> part_names;             // the up-down control's arrows
 };
 
 // Answers MSAA for `control` (WM_GETOBJECT) with the standard object of its class, but with the

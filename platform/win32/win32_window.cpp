@@ -123,6 +123,9 @@ void Win32Window::make_accessible(Native& native) {
         native.accessible->item_text = [control](int item) {
             return control->items().shown(static_cast<std::size_t>(item));
         };
+    } else if (control->kind() == app::ControlKind::UpDown) {
+        const app::SpokenTexts& texts = form_->spoken_texts();
+        native.accessible->part_names = {texts[app::kSpinUpKey], texts[app::kSpinDownKey]};
     }
     win32::make_accessible(native.handle, native.accessible.get());
 }

@@ -308,9 +308,13 @@ TEST_F(Win32WindowTest, ScreenReadersReadTheTableOfControlsRowsAndMeter) {
                                    reinterpret_cast<void**>(&object));
         return object;
     };
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    auto child_id = [](long id) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = id;
+        return child;
+    };
+    const VARIANT self = child_id(CHILDID_SELF);
     std::ifstream table(KEYMINT_ACCESSIBLE_TABLE);
     int rows = 0;
     for (std::string line; std::getline(table, line);) {
@@ -345,14 +349,24 @@ TEST_F(Win32WindowTest, ScreenReadersReadTheTableOfControlsRowsAndMeter) {
     long count = 0;
     records->get_accChildCount(&count);
     EXPECT_EQ(count, 2);
-    VARIANT first{};
-    first.vt = VT_I4;
-    first.lVal = 1;
     BSTR row = nullptr;
-    records->get_accName(first, &row);
+    records->get_accName(child_id(1), &row);
     EXPECT_EQ(std::wstring(row != nullptr ? row : L""), text_of("txtSifre"));
     SysFreeString(row);
     records->Release();
+
+    IAccessible* arrows = read("UpDown1");
+    long parts = 0;
+    arrows->get_accChildCount(&parts);
+    EXPECT_EQ(parts, 2);
+    const wchar_t* arrow_names[] = {L"Bir karakter fazla", L"Bir karakter eksik"};
+    for (long part = 1; part <= 2; ++part) {
+        BSTR name = nullptr;
+        arrows->get_accName(child_id(part), &name);
+        EXPECT_EQ(std::wstring(name != nullptr ? name : L""), arrow_names[part - 1]);
+        SysFreeString(name);
+    }
+    arrows->Release();
 
     IAccessible* meter = read("barStrength");
     BSTR value = nullptr;
