@@ -1,5 +1,5 @@
 # Everyday targets; ./run.sh and ./test.sh do the same and install what is missing first.
-.PHONY: build test run bench fuzz sanitize format clean package windows soak reproducible
+.PHONY: build test run bench fuzz sanitize format clean package windows soak reproducible screenshots
 
 build:
 	cmake --preset default >/dev/null
@@ -40,6 +40,11 @@ reproducible:
 # dist/keymint_<version>_amd64.deb and dist/keymint-<version>-linux-x86_64.tar.gz
 package:
 	./scripts/package.sh
+
+# docs/screenshot-<scale>.png and docs/screenshot-windows-<scale>.png at 100, 150 and 200 %.
+screenshots:
+	./scripts/screenshot.sh
+	./scripts/screenshot-windows.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

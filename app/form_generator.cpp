@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include "app/accessibility.h"
 #include "app/generator.h"
 #include "app/messages.h"
 #include "app/strength.h"
@@ -82,6 +83,7 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     }
     bool refused = on_record && blnOncekilerOlmasin.value() == 1;
     txtSifre.set_text(refused ? std::string() : strYeniSifre);
+    // Also where the box already held this text, and so raised no change.
     show_strength();
     return {};
 }
@@ -90,11 +92,13 @@ void frmMain::show_strength() {
     if (txtSifre.text().empty()) {
         barStrength.set_value(0);
         barStrength.set_tooltip({});
+        lblStrength.set_caption({});
         return;
     }
     double bits = entropy_bits(strKarakterler, static_cast<int>(code_point_count(txtSifre.text())));
     barStrength.set_value(meter_value(bits));
     barStrength.set_tooltip(strength_tooltip(bits));
+    lblStrength.set_caption(strength_text(whole_bits(bits), spoken_));
 }
 
 void frmMain::SifreOlustur(int length) {

@@ -58,6 +58,12 @@ void frmMain::Dil() {
     if (std::string text = language->value("Default", "LeftOutChars"); !text.empty()) {
         strLeftOutMessage = text;
     }
+    for (const auto& row : SpokenTexts::rows()) {
+        std::string text = language->value("Default", row.key);
+        if (!text.empty()) {
+            spoken_.set(row.key, text);
+        }
+    }
 }
 
 }  // namespace app

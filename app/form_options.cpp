@@ -52,6 +52,7 @@ void frmMain::arrOzelKarakterler_Change() {
 
 void frmMain::txtSifre_Change() {
     update_copy_button();
+    show_strength();
 }
 
 void frmMain::arrOzelKarakterler_KeyPress(int& KeyAscii) {

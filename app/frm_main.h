@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/accessibility.h"
 #include "app/controls.h"
 #include "app/event.h"
 #include "app/file_places.h"
@@ -41,6 +42,8 @@ class frmMain {
     std::deque<Control>& controls() { return controls_; }
     Control& control(std::string_view name);
     void set_observer(ControlObserver* observer);
+    // What a screen reader reads that the window shows no caption for, in the window's language.
+    const SpokenTexts& spoken_texts() const { return spoken_; }
 
     // ---- Events from the window backend ----
     // Every event runs its handler to the end; a failure becomes one message box.
@@ -174,6 +177,7 @@ class frmMain {
     Services services_;
     std::deque<Control> controls_;
     FilePlaces places_;
+    SpokenTexts spoken_;
 
   public:
     // Controls placed on the window
@@ -202,6 +206,7 @@ class frmMain {
     Control& txtSifre = control("txtSifre");
     Control& cmdKopyala = control("cmdKopyala");
     Control& barStrength = control("barStrength");
+    Control& lblStrength = control("lblStrength");
     // Tab "Records"
     Control& Frame3 = control("Frame3");
     Control& lstSifreler = control("lstSifreler");

@@ -51,6 +51,8 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         {"txtSifre", K::TextBox, "SSTab1", kTabGenerate, "", {120, 5040, 3255, 375}, 8},
         {"cmdKopyala", K::Button, "SSTab1", kTabGenerate, "&Kopyala", {3480, 5040, 855, 375}, 9},
         {"barStrength", K::Meter, "SSTab1", kTabGenerate, "", {120, 5460, 3255, 75}},
+        // The meter's figure in words, in the free strip between the frame and the Generate button.
+        {"lblStrength", K::Label, "SSTab1", kTabGenerate, "", {1800, 3855, 2535, 225}},
 
         // Tab "Records"
         {"Frame3", K::Frame, "SSTab1", kTabRecords, " [ Kayıtlı Şifreler ] ", {120, 480, 4215, 4095}, 13},

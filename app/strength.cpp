@@ -75,13 +75,33 @@ std::uint32_t strength_colour(StrengthLevel level) {
 
 namespace {
 
-// Rounded down, with a little room for the error of the logarithms: 8 draws from 4 characters
-// are 16 bits, not 15.
-int whole_bits(double bits) {
-    return static_cast<int>(std::floor(bits + 1e-9));
+double luminance(std::uint32_t colour) {
+    auto linear = [](std::uint32_t channel) {
+        double value = channel / 255.0;
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour >> 16 & 0xFF) + 0.7152 * linear(colour >> 8 & 0xFF) +
+           0.0722 * linear(colour & 0xFF);
 }
 
 }  // namespace
+
+double contrast_ratio(std::uint32_t first, std::uint32_t second) {
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+std::uint32_t meter_fill(StrengthLevel level, std::uint32_t background, std::uint32_t text) {
+    // Below 1.5 a bar is hard to tell from what lies around it at a glance.
+    std::uint32_t colour = strength_colour(level);
+    return contrast_ratio(colour, background) >= 1.5 ? colour : text;
+}
+
+int whole_bits(double bits) {
+    // A little room for the error of the logarithms.
+    return static_cast<int>(std::floor(bits + 1e-9));
+}
 
 int meter_value(double bits) {
     return std::clamp(whole_bits(bits), 1, 100);

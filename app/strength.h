@@ -20,6 +20,17 @@ std::string_view strength_word(StrengthLevel level);
 // The meter's colour for a level, as 0xRRGGBB: red, amber, light green, green.
 std::uint32_t strength_colour(StrengthLevel level);
 
+// The contrast of two 0xRRGGBB colours as WCAG measures it: 1 (the same) to 21 (black on white).
+double contrast_ratio(std::uint32_t first, std::uint32_t second);
+
+// What the meter fills with on a window of colour `background`: the level's colour, or, where
+// a theme (a high-contrast one, say) makes its background so like it that the bar would
+// disappear, `text`, the colour the theme writes in.
+std::uint32_t meter_fill(StrengthLevel level, std::uint32_t background, std::uint32_t text);
+
+// The bits rounded down: 8 draws from 4 characters are 16 bits, not 15.
+int whole_bits(double bits);
+
 // The strength meter's value: the whole bits, at least 1 and at most 100, so that the level of
 // the value is the level of the password.
 int meter_value(double bits);

@@ -64,9 +64,10 @@ WindowPlan::WindowPlan(std::deque<Control>& controls) {
             }
             entry.container = static_cast<int>(container - entries_.begin());
         }
-        entry.layer = layer_of(definition.kind);
-        entry.takes_focus = takes_focus(definition.kind);
         entry.link = definition.kind == ControlKind::Label && control.Click.bound();
+        // A link takes the focus, so that the keyboard reaches it too.
+        entry.takes_focus = takes_focus(definition.kind) || entry.link;
+        entry.layer = entry.link ? Layer::Focusable : layer_of(definition.kind);
         entries_.push_back(entry);
         if (definition.kind != ControlKind::MenuItem) {
             stacking_.push_back(entries_.size() - 1);
@@ -99,9 +100,14 @@ WindowPlan::WindowPlan(std::deque<Control>& controls) {
             focus_order_.push_back(index);
         }
     }
-    // The tab control lies at the bottom but takes its turn by its tab index.
-    std::stable_sort(focus_order_.begin(), focus_order_.end(),
-                     [&](std::size_t a, std::size_t b) { return tab_index(a) < tab_index(b); });
+    // The tab control lies at the bottom but takes its turn by its tab index. The links come
+    // after every other control, so that their tab indexes leave the others' order as it was.
+    std::stable_sort(focus_order_.begin(), focus_order_.end(), [&](std::size_t a, std::size_t b) {
+        if (entries_[a].link != entries_[b].link) {
+            return entries_[b].link;
+        }
+        return tab_index(a) < tab_index(b);
+    });
 }
 
 PixelRect WindowPlan::rect(std::size_t index, double dpi) const {

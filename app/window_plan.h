@@ -89,7 +89,7 @@ class WindowPlan {
 
     // Every control but the menu items, top first.
     const std::vector<std::size_t>& stacking() const { return stacking_; }
-    // The controls the Tab key walks, in order.
+    // The controls the Tab key walks, in order: the links last.
     const std::vector<std::size_t>& focus_order() const { return focus_order_; }
 
   private:

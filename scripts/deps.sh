@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
   util-linux strace
+  at-spi2-core python3-pyatspi dbus
 )
 wine=false
 for flag in "$@"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the window test and runs it under Wine on a private X display, inside a Wine
 # desktop of its own, with the Turkish ANSI code page (1254). With --screenshot PNG it renders
-# the window into that file instead.
+# the window into that file instead, at KEYMINT_SCREENSHOT_DPI dots per inch (96).
 # Needs the packages of `scripts/deps.sh --wine`.
 #   JOBS=n              parallel build jobs (2)
 #   KEYMINT_WINE_BUILD  build folder (build-windows)
@@ -44,18 +44,29 @@ out=$build/tests/win32_window_tests.log
 folder=$build/tests/program-folder
 rm -rf "$folder" && mkdir -p "$folder" "$build/tests"
 cp -r "$build/bin/keymint.exe" "$build/bin/Language" "$folder/"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x1280x24" bash -c '
     wine=$1 tests=$2 folder=$3
     shift 3
     "$wine" wineboot -i </dev/null >/dev/null 2>&1
-    "$wine" explorer /desktop=keymint-tests,480x600 "$tests" "$@" </dev/null 2>&1
+    desktop="HKCU\\Control Panel\\Desktop"
+    if [ -n "${KEYMINT_SCREENSHOT:-}" ]; then
+        "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d "${KEYMINT_SCREENSHOT_DPI:-96}" \
+            /f >/dev/null 2>&1
+        "$wine" explorer /desktop=keymint-shot,1000x1200 "$tests" "$@" </dev/null 2>&1
+        "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
+    else
+        "$wine" explorer /desktop=keymint-tests,480x600 "$tests" "$@" </dev/null 2>&1
+    fi
     if [ -z "${KEYMINT_SCREENSHOT:-}" ]; then
-        # The places again at 144 dots per inch: the window grows with the screen.
-        desktop="HKCU\\Control Panel\\Desktop"
-        "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-        KEYMINT_TEST_DPI=144 "$wine" explorer /desktop=keymint-dpi,720x900 "$tests" \
-            --gtest_filter=*EveryControlLies* </dev/null 2>&1 | grep "^\[ *\(OK\|FAILED\) *\] .*(" |
-            sed "s/Win32WindowTest\./Win32WindowTest.At144Dpi./"
+        # The places and the captions again at 144 and 192 dots per inch (150 % and 200 %):
+        # the window grows with the screen, and no caption is cut off.
+        for dpi in 144 192; do
+            "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
+            KEYMINT_TEST_DPI=$dpi "$wine" explorer /desktop=keymint-dpi,960x1200 "$tests" \
+                --gtest_filter=*EveryControlLies*:*EveryCaptionFits* </dev/null 2>&1 |
+                grep "^\[ *\(OK\|FAILED\) *\] .*(" |
+                sed "s/Win32WindowTest\./Win32WindowTest.At${dpi}Dpi./"
+        done
         "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
         cd "$folder"
         "$wine" explorer /desktop=keymint-first,480x600 keymint.exe </dev/null >/dev/null 2>&1 &

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,14 +14,16 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QVBoxLayout>
 
+#include "app/accessibility.h"
 #include "app/frm_main.h"
 #include "app/inventory.h"
+#include "platform/qt/accessibility.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/labels.h"
 #include "platform/qt/list_model.h"
 #include "platform/qt/list_view.h"
+#include "platform/qt/spin_arrows.h"
 #include "platform/qt/strength_meter.h"
 #include "platform/qt/tab_pages.h"
 #include "platform/qt/text_box.h"
@@ -39,6 +42,7 @@ QString to_qt(const std::string& text) {
 QtWindow::QtWindow() {
     setWindowTitle(QString::fromUtf8(app::kWindowTitle));
     setWindowIcon(program_icon());
+    read_as_window(this);
 }
 
 void QtWindow::build(app::frmMain& form) {
@@ -67,6 +71,7 @@ void QtWindow::build(app::frmMain& form) {
         if (!definition.tooltip.empty()) {
             widget->setToolTip(to_qt(definition.tooltip));
         }
+        describe(index, widget);
         if (parent == tabs_) {
             tab_members_.emplace_back(widget, index);
             widget->raise();
@@ -113,6 +118,7 @@ QWidget* QtWindow::create_widget(std::size_t index, QWidget* parent) {
             auto* option = new WrappingRadioButton(caption, parent);
             // Grouping follows the model's containers, not Qt's.
             option->setAutoExclusive(false);
+            read_as_radio_button(option);
             return option;
         }
         case K::CheckBox:
@@ -128,23 +134,13 @@ QWidget* QtWindow::create_widget(std::size_t index, QWidget* parent) {
             list->setModel(new ListModel(list));
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            read_as_list(list);
             return list;
         }
         case K::UpDown: {
-            auto* spin = new QWidget(parent);
-            auto* layout = new QVBoxLayout(spin);
-            layout->setContentsMargins(0, 0, 0, 0);
-            layout->setSpacing(0);
-            for (auto arrow : {Qt::UpArrow, Qt::DownArrow}) {
-                auto* button = new QToolButton(spin);
-                button->setArrowType(arrow);
-                button->setAutoRepeat(true);
-                button->setFocusPolicy(Qt::NoFocus);
-                button->setObjectName(arrow == Qt::UpArrow ? "up" : "down");
-                button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-                layout->addWidget(button);
-            }
-            return spin;
+            const app::SpokenTexts& texts = form_->spoken_texts();
+            return make_spin_arrows(to_qt(texts[app::kSpinUpKey]), to_qt(texts[app::kSpinDownKey]),
+                                    parent);
         }
         case K::Button: {
             auto* button = new QPushButton(caption, parent);
@@ -157,11 +153,16 @@ QWidget* QtWindow::create_widget(std::size_t index, QWidget* parent) {
             QLabel* label = make_label(caption, link, parent);
             if (link) {
                 label->installEventFilter(this);
+                app::Control* clicked = (*plan_)[index].control;
+                read_as_link(label, [this, clicked] { form_->raise_click(*clicked); });
             }
             return label;
         }
-        case K::Meter:
-            return new StrengthMeter(parent);
+        case K::Meter: {
+            auto* meter = new StrengthMeter(parent);
+            read_as_meter(meter, [meter] { return meter->value(); });
+            return meter;
+        }
         case K::MenuItem:
             break;
     }
@@ -189,7 +190,8 @@ void QtWindow::connect_events(app::Control& control, QWidget* widget) {
             form.raise_list_select(control, index.row());
         });
         connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                [this, &form, &control](const QModelIndex& index) {
+                [this, &form, &control, list](const QModelIndex& index) {
+                    announce_current_row(list);
                     if (!mirroring_ && index.isValid()) {
                         form.raise_list_select(control, index.row());
                     }
@@ -243,6 +245,21 @@ void QtWindow::apply_tab_order() {
     }
 }
 
+void QtWindow::describe(std::size_t index, QWidget* widget) {
+    app::AccessibleControl accessible =
+        app::accessible_control(*plan_, index, form_->spoken_texts());
+    widget->setAccessibleName(to_qt(accessible.name));
+    widget->setAccessibleDescription(to_qt(accessible.description));
+}
+
+void QtWindow::describe(const app::Control& control, QWidget* widget) {
+    for (std::size_t index = 0; index < plan_->size(); ++index) {
+        if ((*plan_)[index].control == &control) {
+            describe(index, widget);
+        }
+    }
+}
+
 QWidget* QtWindow::widget(const std::string& name) const {
     auto found = widgets_.find(name);
     return found == widgets_.end() ? nullptr : found->second;
@@ -268,6 +285,7 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             } else if (auto* label = qobject_cast<QLabel*>(widget)) {
                 label->setText(to_qt(control.caption()));
             }
+            describe(control, widget);
             break;
         case P::Text:
             if (auto* box = qobject_cast<QLineEdit*>(widget)) {
@@ -282,6 +300,7 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
                 button->setChecked(control.value() != 0);
             } else if (auto* meter = dynamic_cast<StrengthMeter*>(widget)) {
                 meter->set_value(control.value());
+                announce_value(meter, meter->value());
             } else if (widget == tabs_ && tabs_->currentIndex() != control.value()) {
                 tabs_->setCurrentIndex(control.value());
             }
@@ -318,6 +337,7 @@ void QtWindow::mirror(const app::Control& control, QWidget* widget, app::Propert
             break;
         case P::ToolTip:
             widget->setToolTip(to_qt(control.tooltip()));
+            describe(control, widget);
             break;
     }
 }
@@ -330,6 +350,15 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
             form_->raise_click(*found->second);
             return true;
         }
+    }
+    if (event->type() == QEvent::KeyPress && qobject_cast<QLabel*>(watched)) {
+        // A link opens with Enter or Space, as a button presses.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            form_->raise_click(*controls_.at(watched));
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod) {
         auto found = controls_.find(watched);

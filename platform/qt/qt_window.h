@@ -64,6 +64,9 @@ class QtWindow : public QWidget, public app::ControlObserver, public WindowSyste
     void show_tab(int tab);
     void apply_tab_order();
     void mirror(const app::Control& control, QWidget* widget, app::Property property);
+    // Gives the widget the name and description a screen reader reads.
+    void describe(std::size_t index, QWidget* widget);
+    void describe(const app::Control& control, QWidget* widget);
 
     app::frmMain* form_ = nullptr;
     std::optional<app::WindowPlan> plan_;

@@ -13,7 +13,9 @@ void StrengthMeter::set_value(int value) {
 }
 
 QColor StrengthMeter::colour() const {
-    return QColor::fromRgb(app::strength_colour(app::strength_level(value_)));
+    return QColor::fromRgb(app::meter_fill(app::strength_level(value_),
+                                           palette().color(QPalette::Window).rgb() & 0xFFFFFF,
+                                           palette().color(QPalette::WindowText).rgb() & 0xFFFFFF));
 }
 
 void StrengthMeter::paintEvent(QPaintEvent*) {

@@ -110,6 +110,26 @@ void Win32Window::create_controls(int tab) {
     }
 }
 
+void Win32Window::make_accessible(Native& native) {
+    const std::size_t index = index_of(native);
+    app::Control* control = native.control;
+    native.accessible = std::make_unique<AccessibleSource>();
+    native.accessible->describe = [this, index] {
+        return app::accessible_control(*plan_, index, form_->spoken_texts());
+    };
+    if (control->kind() == app::ControlKind::Meter) {
+        native.accessible->value = [control] { return std::to_string(control->value()); };
+    } else if (control->kind() == app::ControlKind::ListBox) {
+        native.accessible->item_text = [control](int item) {
+            return control->items().shown(static_cast<std::size_t>(item));
+        };
+    } else if (control->kind() == app::ControlKind::UpDown) {
+        const app::SpokenTexts& texts = form_->spoken_texts();
+        native.accessible->part_names = {texts[app::kSpinUpKey], texts[app::kSpinDownKey]};
+    }
+    win32::make_accessible(native.handle, native.accessible.get());
+}
+
 void Win32Window::create_all_controls() {
     if (all_created_) {
         return;
@@ -128,6 +148,7 @@ void Win32Window::finish_control(Native& native) {
     if (!control.tooltip().empty()) {
         add_tooltip(native.handle, control.tooltip());
     }
+    make_accessible(native);
     switch (control.kind()) {
         case app::ControlKind::TabControl:
             tabs_ = native.handle;
@@ -136,6 +157,12 @@ void Win32Window::finish_control(Native& native) {
         case app::ControlKind::Frame:
             SetWindowSubclass(native.handle, control_procedure, 1,
                               reinterpret_cast<DWORD_PTR>(this));
+            break;
+        case app::ControlKind::Label:
+            if (planned(native).link) {
+                SetWindowSubclass(native.handle, control_procedure, 1,
+                                  reinterpret_cast<DWORD_PTR>(this));
+            }
             break;
         case app::ControlKind::UpDown:
             // The up-down control steps the length box beside it, also with the arrow keys. It

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -10,6 +11,7 @@
 
 #include "app/controls.h"
 #include "app/window_plan.h"
+#include "platform/win32/win32_accessible.h"
 #include "platform/window_system.h"
 
 namespace app {
@@ -69,6 +71,7 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     struct Native {
         app::Control* control;
         HWND handle;
+        std::unique_ptr<AccessibleSource> accessible{};
     };
 
     static LRESULT CALLBACK window_procedure(HWND, UINT, WPARAM, LPARAM);
@@ -91,6 +94,8 @@ class Win32Window : public app::ControlObserver, public WindowSystem {
     // Makes the controls of `tab` (and those on every tab) that are not made yet.
     void create_controls(int tab);
     void finish_control(Native& native);
+    // Tells screen readers what the plan says of the control.
+    void make_accessible(Native& native);
     void create_all_controls();
     static constexpr UINT_PTR kMakeOtherTabs = 1;
     static constexpr UINT kMakeOtherTabsDelay = 100;  // milliseconds after the window shows

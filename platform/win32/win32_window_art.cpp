@@ -126,13 +126,27 @@ void draw_meter(HDC dc, const RECT& area, int value) {
     if (value <= 0) {
         return;
     }
-    FillRect(dc, &area, GetSysColorBrush(COLOR_3DLIGHT));
-    std::uint32_t rgb = app::strength_colour(app::strength_level(value));
+    const bool contrast = high_contrast();
+    FillRect(dc, &area, GetSysColorBrush(contrast ? COLOR_WINDOW : COLOR_3DLIGHT));
+    auto as_rgb = [](COLORREF colour) {
+        return std::uint32_t{GetRValue(colour)} << 16 | std::uint32_t{GetGValue(colour)} << 8 |
+               GetBValue(colour);
+    };
+    std::uint32_t rgb =
+        contrast ? as_rgb(GetSysColor(COLOR_HIGHLIGHT))
+                 : app::meter_fill(app::strength_level(value), as_rgb(GetSysColor(COLOR_BTNFACE)),
+                                   as_rgb(GetSysColor(COLOR_BTNTEXT)));
     HBRUSH brush = CreateSolidBrush(RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
     RECT filled = area;
     filled.right = area.left + (area.right - area.left) * std::min(value, 100) / 100;
     FillRect(dc, &filled, brush);
     DeleteObject(brush);
+}
+
+bool high_contrast() {
+    HIGHCONTRASTW contrast{sizeof contrast};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 }  // namespace platform::win32

@@ -228,7 +228,8 @@ LRESULT Win32Window::handle_colour(HDC dc, HWND child, bool edit) {
                               reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
     }
     if (planned(*native).link) {
-        SetTextColor(dc, RGB(0, 0, 255));
+        // Under a high-contrast theme, its link colour.
+        SetTextColor(dc, high_contrast() ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255));
     }
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(background(dc, *native));
@@ -333,6 +334,25 @@ LRESULT Win32Window::handle_control_message(Native& native, HWND handle, UINT me
             form_->raise_tab_change(index);
         }
         return result;
+    }
+    if (planned(native).link) {
+        // A link shows where the keyboard's focus is, as a button does.
+        if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+            InvalidateRect(handle, nullptr, TRUE);
+        } else if (message == WM_PAINT && GetFocus() == handle) {
+            LRESULT result = DefSubclassProc(handle, message, wparam, lparam);
+            HDC dc = GetDC(handle);
+            HGDIOBJ old = SelectObject(dc, font_for(native));
+            std::wstring caption = wide(native.control->caption());
+            RECT text{};
+            GetClientRect(handle, &text);
+            DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+            DrawFocusRect(dc, &text);
+            SelectObject(dc, old);
+            ReleaseDC(handle, dc);
+            return result;
+        }
+        return DefSubclassProc(handle, message, wparam, lparam);
     }
     if (message == WM_PAINT && native.control->kind() == app::ControlKind::Frame) {
         // A frame draws only its border and caption; what lies under it shows through.

@@ -95,6 +95,14 @@ bool Win32Window::translate(MSG& message) {
         return move_focus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
     }
     if (message.message == WM_KEYDOWN &&
+        (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
+        // A link opens with Enter or Space, as a button presses.
+        if (Native* focused = find(GetFocus()); focused != nullptr && planned(*focused).link) {
+            form_->raise_click(*focused->control);
+            return true;
+        }
+    }
+    if (message.message == WM_KEYDOWN &&
         (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
         Native* focused = find(GetFocus());
         auto kind = focused != nullptr ? focused->control->kind() : app::ControlKind::Picture;

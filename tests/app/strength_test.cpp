@@ -48,6 +48,26 @@ TEST(Strength, LevelsMeterAndTooltipAgreeAtTheBandEdges) {
     }
 }
 
+TEST(Strength, TheMeterFillsWithTheThemesTextColourWhereItsOwnWouldDisappear) {
+    const std::uint32_t amber = app::strength_colour(app::StrengthLevel::Fair);
+    EXPECT_NEAR(app::contrast_ratio(0x000000, 0xFFFFFF), 21.0, 1e-9);
+    EXPECT_NEAR(app::contrast_ratio(amber, amber), 1.0, 1e-9);
+    struct Case {
+        std::uint32_t background;
+        std::uint32_t text;
+        std::uint32_t fill;
+    } cases[] = {
+        {0xEFEFEF, 0x000000, amber},     // a light theme
+        {0x353535, 0xFFFFFF, amber},     // a dark one
+        {0xF0A020, 0x000000, 0x000000},  // a background about the colour of amber
+        {0xD08A10, 0xFFFFFF, 0xFFFFFF},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(app::meter_fill(app::StrengthLevel::Fair, c.background, c.text), c.fill)
+            << c.background;
+    }
+}
+
 TEST(Strength, TheMeterFollowsTheShownPasswordAndShowsNothingForARefusedRepeat) {
     FormHarness harness;
     app::frmMain& form = harness.start();

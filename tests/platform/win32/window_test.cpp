@@ -1,7 +1,15 @@
+#include <windows.h>
+
+#include <oleacc.h>
+
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <vector>
 
+#include "app/accessibility.h"
 #include "app/inventory.h"
 #include "app/messages.h"
 #include "window_fixture.h"
@@ -91,11 +99,50 @@ TEST_F(Win32WindowTest, CaptionsAndTooltipsShowTheTextsOfTheWindow) {
     }
 }
 
+// Run again at 144 and 192 dots per inch: a caption that needs more room than its control has is
+// cut off on the screen.
+TEST_F(Win32WindowTest, EveryCaptionFitsItsControl) {
+    const int dpi = static_cast<int>(desktop->window.dpi());
+    form->lblStrength.set_caption(app::strength_text(100, form->spoken_texts()));
+    int checked = 0;
+    for (const auto& control : form->controls()) {
+        using K = app::ControlKind;
+        const K kind = control.kind();
+        const bool mark = kind == K::CheckBox || kind == K::OptionButton;
+        if (!mark && kind != K::Button && kind != K::Label && kind != K::Frame) {
+            continue;
+        }
+        SCOPED_TRACE(control.name());
+        HWND native = handle(control.name());
+        RECT room{};
+        GetClientRect(native, &room);
+        // Check boxes and option buttons write beside their mark; buttons inside their edge.
+        room.left += mark ? MulDiv(13 + 4, dpi, 96) : kind == K::Button ? MulDiv(3, dpi, 96) : 0;
+        room.right -= kind == K::Button ? MulDiv(3, dpi, 96) : 0;
+        HDC dc = GetDC(native);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(native, WM_GETFONT, 0, 0)));
+        std::wstring caption = wide(app::spoken_caption(control.caption()));
+        RECT needed{0, 0, room.right - room.left, 0};
+        const bool wraps = kind != K::Frame && !(kind == K::Label && control.Click.bound());
+        DrawTextW(dc, caption.c_str(), -1, &needed,
+                  DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(native, dc);
+        ++checked;
+        EXPECT_LE(needed.right, room.right - room.left);
+        if (kind != K::Frame) {
+            EXPECT_LE(needed.bottom, room.bottom - room.top);
+        }
+    }
+    EXPECT_EQ(checked, 30);
+}
+
 TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
     const std::vector<std::string> expected = {
         "cmKapat",           "cmdGizle",           "SSTab1",    "intUzunluk", "txtSifre",
         "blnOzel",           "arrOzelKarakterler", "blnNumber", "blnLower",   "blnUpper",
-        "blnTumKarakterler", "blnOzelKarakterler", "cmdOlustur"};
+        "blnTumKarakterler", "blnOzelKarakterler", "Label1",    "Label2",     "cmdOlustur"};
     EXPECT_EQ(GetFocus(), handle("cmdOlustur")) << "the window opens on Generate";
     for (const auto& name : expected) {
         MSG key{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
@@ -258,6 +305,98 @@ TEST_F(Win32WindowTest, TheRecordsTabListsAndDeletes) {
     EXPECT_EQ(file_bytes("sifreler.dat"), "temppass\r\n");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
     EXPECT_FALSE(password.empty());
+}
+
+TEST_F(Win32WindowTest, ScreenReadersReadTheTableOfControlsRowsAndMeter) {
+    const std::map<std::string, long> roles = {{"Graphic", ROLE_SYSTEM_GRAPHIC},
+                                               {"PageTabList", ROLE_SYSTEM_PAGETABLIST},
+                                               {"Grouping", ROLE_SYSTEM_GROUPING},
+                                               {"RadioButton", ROLE_SYSTEM_RADIOBUTTON},
+                                               {"CheckBox", ROLE_SYSTEM_CHECKBUTTON},
+                                               {"Text", ROLE_SYSTEM_TEXT},
+                                               {"List", ROLE_SYSTEM_LIST},
+                                               {"SpinButton", ROLE_SYSTEM_SPINBUTTON},
+                                               {"PushButton", ROLE_SYSTEM_PUSHBUTTON},
+                                               {"Label", ROLE_SYSTEM_STATICTEXT},
+                                               {"Link", ROLE_SYSTEM_LINK},
+                                               {"ProgressBar", ROLE_SYSTEM_PROGRESSBAR}};
+    click("cmdOlustur");
+    click_tab(app::kTabRecords);
+    HWND list = handle("lstSifreler");
+    pump_until([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; });
+    auto read = [&](const std::string& name) {
+        IAccessible* object = nullptr;
+        AccessibleObjectFromWindow(handle(name), OBJID_CLIENT, __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&object));
+        return object;
+    };
+    auto child_id = [](long id) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = id;
+        return child;
+    };
+    const VARIANT self = child_id(CHILDID_SELF);
+    std::ifstream table(KEYMINT_ACCESSIBLE_TABLE);
+    int rows = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string control, role, name;
+        std::getline(fields, control, '\t');
+        std::getline(fields, role, '\t');
+        std::getline(fields, name);
+        SCOPED_TRACE(control);
+        ++rows;
+        IAccessible* object = read(control);
+        ASSERT_NE(object, nullptr);
+        VARIANT read_role{};
+        object->get_accRole(self, &read_role);
+        EXPECT_EQ(read_role.lVal, roles.at(role));
+        BSTR read_name = nullptr;
+        object->get_accName(self, &read_name);
+        std::wstring spoken = read_name != nullptr ? read_name : L"";
+        SysFreeString(read_name);
+        EXPECT_EQ(spoken.empty(), false);
+        if (name != "*") {
+            EXPECT_EQ(spoken, wide(name));
+        }
+        object->Release();
+    }
+    EXPECT_EQ(rows, 38);
+
+    IAccessible* records = read("lstSifreler");
+    long count = 0;
+    records->get_accChildCount(&count);
+    EXPECT_EQ(count, 2);
+    BSTR row = nullptr;
+    records->get_accName(child_id(1), &row);
+    EXPECT_EQ(std::wstring(row != nullptr ? row : L""), text_of("txtSifre"));
+    SysFreeString(row);
+    records->Release();
+
+    IAccessible* arrows = read("UpDown1");
+    long parts = 0;
+    arrows->get_accChildCount(&parts);
+    EXPECT_EQ(parts, 2);
+    const wchar_t* arrow_names[] = {L"Bir karakter fazla", L"Bir karakter eksik"};
+    for (long part = 1; part <= 2; ++part) {
+        BSTR name = nullptr;
+        arrows->get_accName(child_id(part), &name);
+        EXPECT_EQ(std::wstring(name != nullptr ? name : L""), arrow_names[part - 1]);
+        SysFreeString(name);
+    }
+    arrows->Release();
+
+    IAccessible* meter = read("barStrength");
+    BSTR value = nullptr;
+    meter->get_accValue(self, &value);
+    EXPECT_EQ(std::wstring(value != nullptr ? value : L""),
+              std::to_wstring(form->barStrength.value()));
+    SysFreeString(value);
+    meter->Release();
 }
 
 TEST_F(Win32WindowTest, TheCloseBoxHidesAndExitSavesTheSettings) {
