@@ -54,6 +54,9 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     options.lower = blnLower.value() == 1;
     options.number = blnNumber.value() == 1;
     options.other = blnOzel.value() == 1;
+    options.no_look_alikes = chkNoLookAlikes.value() == 1;
+    options.every_class = chkEveryClass.value() == 1;
+    required_classes.clear();
     if (!options.from_classes && blnOzelKarakterler.value() != 0) {
         // The box shows the list as it is used.
         strLeftOut = unencodable_characters(arrOzelKarakterler.text(), services_.encoding);
@@ -61,6 +64,9 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     }
     if (options.from_classes || blnOzelKarakterler.value() != 0) {
         strKarakterler = character_pool(options, arrOzelKarakterler.text(), services_.encoding);
+    }
+    if (options.every_class) {
+        required_classes = chosen_classes(options);
     }
 
     if (strKarakterler.empty()) {
@@ -73,6 +79,9 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     if (length.result == LengthCheck::AboveMaximum) {
         intUzunluk.set_text(kLengthAfterTooLong);
         return kTooLong;
+    }
+    if (required_classes.size() > static_cast<std::size_t>(length.length)) {
+        return too_short_for_every_class(required_classes.size());
     }
     SifreOlustur(length.length);
     // Recorded before it is shown, so that no password is handed out unrecorded.
@@ -92,13 +101,24 @@ void frmMain::show_strength() {
         barStrength.set_tooltip({});
         return;
     }
-    double bits = entropy_bits(strKarakterler, static_cast<int>(code_point_count(txtSifre.text())));
+    const auto length = static_cast<int>(code_point_count(txtSifre.text()));
+    double bits = entropy_bits(strKarakterler, length);
+    if (!required_classes.empty()) {
+        std::vector<std::size_t> sizes;
+        for (const auto& characters : required_classes) {
+            sizes.push_back(code_point_count(characters));
+        }
+        bits = every_class_bits(sizes, length);
+    }
     barStrength.set_value(meter_value(bits));
     barStrength.set_tooltip(strength_tooltip(bits));
 }
 
 void frmMain::SifreOlustur(int length) {
-    strYeniSifre = draw_password(strKarakterler, length, services_.random);
+    strYeniSifre = required_classes.empty()
+                       ? draw_password(strKarakterler, length, services_.random)
+                       : draw_with_every_class(code_points(strKarakterler), required_classes,
+                                               length, services_.random);
 }
 
 bool frmMain::SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file) {

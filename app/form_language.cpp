@@ -32,6 +32,8 @@ void frmMain::Dil() {
     // Captions added later keep their built-in text when a language file lacks them.
     const std::pair<const char*, Control*> later_captions[] = {
         {"ClearClipboard", &chkClearClipboard},
+        {"EveryClass", &chkEveryClass},
+        {"NoLookAlikes", &chkNoLookAlikes},
         {"AboutText", &lblDescription},
         {"License", &lblLicence},
         {"DataFolder", &lblFolder},

@@ -213,6 +213,8 @@ class frmMain {
     Control& blnOncekilerOlmasin = control("blnOncekilerOlmasin");
     Control& chkAutoStart = control("chkAutoStart");
     Control& chkClearClipboard = control("chkClearClipboard");
+    Control& chkEveryClass = control("chkEveryClass");
+    Control& chkNoLookAlikes = control("chkNoLookAlikes");
     // Tab "About"
     Control& lblVersion = control("lblVersion");
     Control& lblDescription = control("lblDescription");
@@ -244,6 +246,8 @@ class frmMain {
 
     // Generator state: the pool of the last draw and whether its password was on record.
     std::string strKarakterler;
+    // The classes each of which the last draw had to hold; empty when it had no such rule.
+    std::vector<std::string> required_classes;
     bool blnBulundu = false;
     // Characters of the custom list the last draw left out, as the records file cannot hold them;
     // and what the user is told then, from the language file.

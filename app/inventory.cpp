@@ -68,6 +68,11 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         // Below the frame, which the two boxes above fill.
         {"chkClearClipboard", K::CheckBox, "SSTab1", kTabOptions, "Panoyu 30 saniye sonra temizle",
          {360, 2055, 3855, 375}, 30, "", 1},
+        // Read at every Generate; unticked, the generator draws as it always has.
+        {"chkEveryClass", K::CheckBox, "SSTab1", kTabOptions, "&Her seçili türden en az bir karakter",
+         {360, 2415, 3855, 375}, 35},
+        {"chkNoLookAlikes", K::CheckBox, "SSTab1", kTabOptions,
+         "&Benzer görünen karakterleri kullanma", {360, 2775, 3855, 375}, 36},
 
         // Tab "About"
         {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},
