@@ -22,6 +22,8 @@ struct BatchRequest {
     std::optional<std::string> custom_list;  // the window's "only the characters below"
     std::uint64_t count = 1;
     bool allow_repeats = false;
+    bool every_class = false;  // each of the classes at least once
+    bool no_look_alikes = false;
 };
 
 // Draws `count` passwords and prints them to `out`, one a line. Every one not yet on record is

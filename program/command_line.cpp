@@ -96,6 +96,18 @@ const std::array kOptions = {
                return parse_count(value, line.batch.count);
            },
            true},
+    Option{"", "--every-class", "", "at least one character of each of the classes",
+           [](CommandLine& line, std::string_view) {
+               line.batch.every_class = true;
+               return std::string();
+           },
+           true},
+    Option{"", "--no-look-alikes", "", "leave out l 1 I | O 0 o ` ' \"",
+           [](CommandLine& line, std::string_view) {
+               line.batch.no_look_alikes = true;
+               return std::string();
+           },
+           true},
     Option{"", "--allow-repeats", "", "print a password even when it is on record already",
            [](CommandLine& line, std::string_view) {
                line.batch.allow_repeats = true;
@@ -171,6 +183,9 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     if (classes_given && line.batch.custom_list) {
         return refuse("--classes and --chars do not go together: use one of them");
     }
+    if (line.batch.every_class && line.batch.custom_list) {
+        return refuse("--every-class goes with the classes, not with --chars");
+    }
     return line;
 }
 
@@ -178,7 +193,7 @@ std::string usage_text() {
     std::string text =
         "Usage: keymint [OPTION]\n"
         "  or:  keymint --generate [--length N] [--classes ULDO | --chars LIST] [-n COUNT]\n"
-        "                          [--allow-repeats]\n"
+        "                          [--every-class] [--no-look-alikes] [--allow-repeats]\n"
         "Draws random passwords in a small window and keeps a record of them; with --generate,\n"
         "prints them for scripts, by the window's rules and into the same records.\n\n";
     for (const auto& option : kOptions) {

@@ -56,6 +56,27 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         {{"--generate", "--length"}, 2, 0, "keymint: --length needs a value"},
         {{"--generate", "--colour"}, 2, 0, "keymint: unknown option '--colour'"},
         {{"--length", "12"}, 2, 0, "keymint: --length goes with --generate"},
+        {{"--generate", "--every-class", "--no-look-alikes", "-n", "50", "--length", "4"},
+         0,
+         50,
+         ""},
+        {{"--generate", "--every-class", "--length", "3"},
+         1,
+         0,
+         "Password must be at least 4 chars to hold one of each chosen kind!"},
+        {{"--generate", "--every-class", "--classes", "UD", "--length", "2"}, 0, 1, ""},
+        // 26 * 10 * 2 passwords hold a letter and a digit.
+        {{"--generate", "--every-class", "--classes", "UD", "--length", "2", "-n", "521"},
+         1,
+         0,
+         "Only 520 of the 521 asked for"},
+        {{"--generate", "--no-look-alikes", "--chars", "l1I|O0o"}, 1, 0, "Please select chars"},
+        {{"--generate", "--every-class", "--chars", "ab"},
+         2,
+         0,
+         "keymint: --every-class goes with the classes, not with --chars"},
+        {{"--generate", "--every-class=yes"}, 2, 0, "keymint: --every-class takes no value"},
+        {{"--no-look-alikes"}, 2, 0, "keymint: --no-look-alikes goes with --generate"},
     };
     for (const auto& c : cases) {
         doubles::TempFolder folder;
@@ -80,6 +101,20 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), static_cast<long>(c.lines))
             << described;
         EXPECT_EQ(errors.str().rfind(c.message, 0), 0u) << errors.str();
+        if (c.arguments.size() > 1 && std::string_view(c.arguments[1]) == "--every-class" &&
+            c.exit_code == 0) {
+            std::istringstream lines(printed);
+            for (std::string line; std::getline(lines, line);) {
+                EXPECT_TRUE(std::any_of(line.begin(), line.end(), ::isdigit) &&
+                            std::any_of(line.begin(), line.end(), ::isupper))
+                    << line;
+                const bool no_look_alikes =
+                    std::find(c.arguments.begin(), c.arguments.end(),
+                              std::string_view("--no-look-alikes")) != c.arguments.end();
+                EXPECT_TRUE(!no_look_alikes || line.find_first_of("l1I|O0o") == std::string::npos)
+                    << line;
+            }
+        }
     }
 }
 
