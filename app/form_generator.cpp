@@ -4,6 +4,7 @@
 #include "app/messages.h"
 #include "app/strength.h"
 #include "app/text.h"
+#include "app/words.h"
 
 namespace app {
 
@@ -48,6 +49,10 @@ void frmMain::generate_password() {
 }
 
 std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
+    passphrase_strength = 0;
+    if (chkWords.value() == 1) {
+        return generate_passphrase(records_file);
+    }
     PoolOptions options;
     options.from_classes = blnTumKarakterler.value() != 0;
     options.upper = blnUpper.value() == 1;
@@ -84,6 +89,36 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
         return too_short_for_every_class(required_classes.size());
     }
     SifreOlustur(length.length);
+    record_and_show(records_file);
+    return {};
+}
+
+std::string frmMain::generate_passphrase(platform::AppendFile& records_file) {
+    const int words = check_word_count(txtWordCount.text());
+    if (words == 0) {
+        return kWordCount;
+    }
+    if (!usable_separator(txtSeparator.text(), services_.encoding)) {
+        return kBadSeparator;
+    }
+    std::vector<std::string> list;
+    try {
+        // Read at every draw, so that a list put in its place is used at once.
+        list = parse_word_list(objFSO.read_all(places_.language_file(kWordListFile)),
+                               services_.encoding);
+    } catch (const platform::FileError& error) {
+        return with_reason(kNoWordList, error);
+    }
+    if (list.size() < 2) {
+        return kShortWordList;
+    }
+    strYeniSifre = draw_passphrase(list, words, txtSeparator.text(), services_.random);
+    passphrase_strength = passphrase_bits(list.size(), words);
+    record_and_show(records_file);
+    return {};
+}
+
+void frmMain::record_and_show(platform::AppendFile& records_file) {
     // Recorded before it is shown, so that no password is handed out unrecorded.
     bool on_record = SifreKontrol(strYeniSifre, records_file);
     if (!on_record) {
@@ -92,7 +127,6 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     bool refused = on_record && blnOncekilerOlmasin.value() == 1;
     txtSifre.set_text(refused ? std::string() : strYeniSifre);
     show_strength();
-    return {};
 }
 
 void frmMain::show_strength() {
@@ -103,7 +137,9 @@ void frmMain::show_strength() {
     }
     const auto length = static_cast<int>(code_point_count(txtSifre.text()));
     double bits = entropy_bits(strKarakterler, length);
-    if (!required_classes.empty()) {
+    if (passphrase_strength > 0) {
+        bits = passphrase_strength;
+    } else if (!required_classes.empty()) {
         std::vector<std::size_t> sizes;
         for (const auto& characters : required_classes) {
             sizes.push_back(code_point_count(characters));
