@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "app/messages.h"
 #include "app/strength.h"
 #include "app/text.h"
+#include "app/words.h"
 
 namespace app {
 
@@ -83,6 +85,17 @@ std::uint64_t possible_passwords(std::uint64_t distinct, int length, std::uint64
     return possible;
 }
 
+template <class Look>
+void for_each_record(RecordsFile& records, Look& look) {
+    auto reading = records.open_for_read();
+    LineSplitter splitter;
+    std::string chunk(1 << 20, '\0');
+    while (const std::size_t got = reading->read(chunk.data(), chunk.size())) {
+        splitter.feed(std::string_view(chunk.data(), got), look);
+    }
+    splitter.finish(look);
+}
+
 // How many passwords of `length` characters hold every one of the classes, or `limit` + 1 when
 // that is more than `limit`; by inclusion-exclusion, each term exact while it is at most `limit`.
 std::uint64_t possible_with_every_class(const std::vector<std::string>& classes, int length,
@@ -144,13 +157,7 @@ std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::st
             ++count;
         }
     };
-    auto reading = records.open_for_read();
-    LineSplitter splitter;
-    std::string chunk(1 << 20, '\0');
-    while (const std::size_t got = reading->read(chunk.data(), chunk.size())) {
-        splitter.feed(std::string_view(chunk.data(), got), look);
-    }
-    splitter.finish(look);
+    for_each_record(records, look);
     return count;
 }
 
@@ -186,6 +193,29 @@ bool enough_left(const BatchRequest& request, RecordsFile& records, std::uint64_
     return false;
 }
 
+// The same for passphrases, when the list and the number of words give few enough of them to be
+// listed (four million word sequences): a larger batch from so few is not checked.
+bool enough_passphrases_left(const BatchRequest& request, RecordsFile& records,
+                             std::uint64_t most_lines, int words, std::ostream& errors) {
+    const std::uint64_t enough = saturating_add(request.count, most_lines);
+    const auto all = every_passphrase(request.word_list, words, request.separator,
+                                      std::min<std::uint64_t>(enough, 1 << 22));
+    if (all.empty() || all.size() > enough) {
+        return true;
+    }
+    std::unordered_set<std::string> not_on_record(all.begin(), all.end());
+    auto look = [&](std::string_view line, std::uint64_t) {
+        not_on_record.erase(std::string(line));
+    };
+    for_each_record(records, look);
+    if (not_on_record.size() >= request.count) {
+        return true;
+    }
+    errors << "Only " << not_on_record.size() << " of the " << request.count
+           << " asked for can be drawn without repeating a passphrase on record.\n";
+    return false;
+}
+
 }  // namespace
 
 void BufferedRandom::fill(std::uint8_t* bytes, std::size_t count) {
@@ -205,6 +235,9 @@ void BufferedRandom::fill(std::uint8_t* bytes, std::size_t count) {
 int generate_batch(const BatchRequest& request, RecordsFile& records,
                    platform::RandomSource& random, const platform::TextEncoding& encoding,
                    std::ostream& out, std::ostream& errors) {
+    if (request.words) {
+        return generate_passphrases(request, records, random, encoding, out, errors);
+    }
     std::string pool_text;
     std::string problem;
     std::vector<std::string> classes;
@@ -225,21 +258,50 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
         errors << too_short_for_every_class(classes.size()) << '\n';
         return 1;
     }
-    if (request.count > kMostPasswords) {
-        errors << "At most " << kMostPasswords << " passwords can be asked for at once.\n";
-        return 1;
-    }
     const std::vector<std::string> pool = code_points(pool_text);
     auto draw = [&] {
         return classes.empty() ? draw_password(pool, length.length, random)
                                : draw_with_every_class(pool, classes, length.length, random);
     };
+    auto enough = [&](std::uint64_t most_lines) {
+        return enough_left(request, records, most_lines, pool, classes, length.length, errors);
+    };
+    return draw_and_record(request, records, draw, enough, out, errors);
+}
 
+int generate_passphrases(const BatchRequest& request, RecordsFile& records,
+                         platform::RandomSource& random, const platform::TextEncoding& encoding,
+                         std::ostream& out, std::ostream& errors) {
+    const int words = check_word_count(*request.words);
+    const char* refusal = words == 0                                       ? kWordCount
+                          : !usable_separator(request.separator, encoding) ? kBadSeparator
+                          : request.word_list.size() < 2                   ? kShortWordList
+                                                                           : nullptr;
+    if (refusal != nullptr) {
+        errors << refusal << '\n';
+        return 1;
+    }
+    auto draw = [&] {
+        return draw_passphrase(request.word_list, words, request.separator, random);
+    };
+    auto enough = [&](std::uint64_t most_lines) {
+        return enough_passphrases_left(request, records, most_lines, words, errors);
+    };
+    return draw_and_record(request, records, draw, enough, out, errors);
+}
+
+int draw_and_record(const BatchRequest& request, RecordsFile& records,
+                    const std::function<std::string()>& draw,
+                    const std::function<bool(std::uint64_t most_lines)>& enough, std::ostream& out,
+                    std::ostream& errors) {
+    if (request.count > kMostPasswords) {
+        errors << "At most " << kMostPasswords << " passwords can be asked for at once.\n";
+        return 1;
+    }
     try {
         auto appending = records.open_for_append();
         LockedReader reader(*appending);
-        if (!request.allow_repeats && !enough_left(request, records, appending->stamp().size, pool,
-                                                   classes, length.length, errors)) {
+        if (!request.allow_repeats && !enough(appending->stamp().size)) {
             return 1;
         }
         // A few passwords are looked for in one read of the file, which costs next to no
