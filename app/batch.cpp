@@ -1,7 +1,9 @@
 #include "app/batch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -10,7 +12,9 @@
 #include "app/generator.h"
 #include "app/line_splitter.h"
 #include "app/messages.h"
+#include "app/strength.h"
 #include "app/text.h"
+#include "app/words.h"
 
 namespace app {
 
@@ -22,12 +26,14 @@ constexpr std::uint64_t kSlice = 8192;
 constexpr std::uint64_t kLookedForInOneRead = 65536;
 
 bool pool_from(const BatchRequest& request, const platform::TextEncoding& encoding,
-               std::string& pool, std::string& problem) {
+               std::string& pool, std::vector<std::string>& classes, std::string& problem) {
+    PoolOptions options;
+    options.no_look_alikes = request.no_look_alikes;
     if (request.custom_list) {
-        pool = custom_pool(*request.custom_list, encoding);
+        options.from_classes = false;
+        pool = character_pool(options, *request.custom_list, encoding);
         return true;
     }
-    PoolOptions options;
     options.upper = options.lower = options.number = options.other = false;
     for (char letter : request.classes) {
         switch (letter) {
@@ -54,6 +60,9 @@ bool pool_from(const BatchRequest& request, const platform::TextEncoding& encodi
         }
     }
     pool = character_pool(options, {}, encoding);
+    if (request.every_class) {
+        classes = chosen_classes(options);
+    }
     return true;
 }
 
@@ -76,15 +85,62 @@ std::uint64_t possible_passwords(std::uint64_t distinct, int length, std::uint64
     return possible;
 }
 
-// The different passwords on record that the pool could draw again at this length: each is a
-// number below `possible` in base `characters.size()`, ticked off in a bitmap once.
+template <class Look>
+void for_each_record(RecordsFile& records, Look& look) {
+    auto reading = records.open_for_read();
+    LineSplitter splitter;
+    std::string chunk(1 << 20, '\0');
+    while (const std::size_t got = reading->read(chunk.data(), chunk.size())) {
+        splitter.feed(std::string_view(chunk.data(), got), look);
+    }
+    splitter.finish(look);
+}
+
+// How many passwords of `length` characters hold every one of the classes, or `limit` + 1 when
+// that is more than `limit`; by inclusion-exclusion, each term exact while it is at most `limit`.
+std::uint64_t possible_with_every_class(const std::vector<std::string>& classes, int length,
+                                        std::uint64_t limit) {
+    std::vector<std::size_t> sizes;
+    std::uint64_t pool = 0;
+    for (const auto& characters : classes) {
+        sizes.push_back(code_points(characters).size());
+        pool += sizes.back();
+    }
+    if (std::exp2(every_class_bits(sizes, length)) > 2.0 * static_cast<double>(limit)) {
+        return limit + 1;
+    }
+    // Below twice the limit the whole pool's count is a few dozen times that at most.
+    constexpr std::uint64_t kExact = std::uint64_t{1} << 62;
+    std::int64_t count = 0;
+    for (std::size_t subset = 0; subset < (std::size_t{1} << sizes.size()); ++subset) {
+        std::uint64_t left = pool;
+        int sign = 1;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            if (subset >> i & 1) {
+                left -= sizes[i];
+                sign = -sign;
+            }
+        }
+        const std::uint64_t term = possible_passwords(left, length, kExact);
+        if (term > kExact) {
+            return limit + 1;
+        }
+        count += sign * static_cast<std::int64_t>(term);
+    }
+    return std::min(static_cast<std::uint64_t>(count), limit + 1);
+}
+
+// The different passwords on record that the pool could draw again at this length (holding every
+// one of `classes`): each is a number below `possible` in base `characters.size()`, ticked off in
+// a bitmap once.
 std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::string>& characters,
-                                 int length, std::uint64_t possible) {
+                                 const std::vector<std::string>& classes, int length,
+                                 std::uint64_t possible) {
     std::vector<bool> seen(static_cast<std::size_t>(possible));
     std::uint64_t count = 0;
     auto look = [&](std::string_view line, std::uint64_t) {
         auto points = code_points(line);
-        if (static_cast<int>(points.size()) != length) {
+        if (static_cast<int>(points.size()) != length || !has_every_class(line, classes)) {
             return;
         }
         std::uint64_t number = 0;
@@ -101,35 +157,62 @@ std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::st
             ++count;
         }
     };
-    auto reading = records.open_for_read();
-    LineSplitter splitter;
-    std::string chunk(1 << 20, '\0');
-    while (const std::size_t got = reading->read(chunk.data(), chunk.size())) {
-        splitter.feed(std::string_view(chunk.data(), got), look);
-    }
-    splitter.finish(look);
+    for_each_record(records, look);
     return count;
 }
 
 // Refuses a count the pool cannot give without repeats, which would otherwise draw for ever.
 // `most_lines` is at least the number of lines the file holds.
 bool enough_left(const BatchRequest& request, RecordsFile& records, std::uint64_t most_lines,
-                 const std::vector<std::string>& pool, int length, std::ostream& errors) {
+                 const std::vector<std::string>& pool, const std::vector<std::string>& classes,
+                 int length, std::ostream& errors) {
     std::vector<std::string> characters(pool);
     std::sort(characters.begin(), characters.end());
     characters.erase(std::unique(characters.begin(), characters.end()), characters.end());
     const std::uint64_t enough = saturating_add(request.count, most_lines);
-    const std::uint64_t possible = possible_passwords(characters.size(), length, enough);
+    const std::uint64_t possible = classes.empty()
+                                       ? possible_passwords(characters.size(), length, enough)
+                                       : possible_with_every_class(classes, length, enough);
     if (possible > enough) {
         return true;
     }
-    const std::uint64_t left = possible - drawable_on_record(records, characters, length, possible);
+    // The bitmap spans every password of the pool, of which those with every class are a few
+    // per cent at least.
+    const std::uint64_t space = possible_passwords(characters.size(), length, enough * 32);
+    if (space > enough * 32) {
+        return true;
+    }
+    const std::uint64_t left =
+        possible - drawable_on_record(records, characters, classes, length, space);
     if (left >= request.count) {
         return true;
     }
     errors << "Only " << left << " of the " << request.count
            << " asked for can be drawn without repeating a password on record (" << length
            << (length == 1 ? " character" : " characters") << " from these characters).\n";
+    return false;
+}
+
+// The same for passphrases, when the list and the number of words give few enough of them to be
+// listed (four million word sequences): a larger batch from so few is not checked.
+bool enough_passphrases_left(const BatchRequest& request, RecordsFile& records,
+                             std::uint64_t most_lines, int words, std::ostream& errors) {
+    const std::uint64_t enough = saturating_add(request.count, most_lines);
+    const auto all = every_passphrase(request.word_list, words, request.separator,
+                                      std::min<std::uint64_t>(enough, 1 << 22));
+    if (all.empty() || all.size() > enough) {
+        return true;
+    }
+    std::unordered_set<std::string> not_on_record(all.begin(), all.end());
+    auto look = [&](std::string_view line, std::uint64_t) {
+        not_on_record.erase(std::string(line));
+    };
+    for_each_record(records, look);
+    if (not_on_record.size() >= request.count) {
+        return true;
+    }
+    errors << "Only " << not_on_record.size() << " of the " << request.count
+           << " asked for can be drawn without repeating a passphrase on record.\n";
     return false;
 }
 
@@ -152,9 +235,13 @@ void BufferedRandom::fill(std::uint8_t* bytes, std::size_t count) {
 int generate_batch(const BatchRequest& request, RecordsFile& records,
                    platform::RandomSource& random, const platform::TextEncoding& encoding,
                    std::ostream& out, std::ostream& errors) {
+    if (request.words) {
+        return generate_passphrases(request, records, random, encoding, out, errors);
+    }
     std::string pool_text;
     std::string problem;
-    if (!pool_from(request, encoding, pool_text, problem)) {
+    std::vector<std::string> classes;
+    if (!pool_from(request, encoding, pool_text, classes, problem)) {
         errors << problem << '\n';
         return 1;
     }
@@ -167,17 +254,54 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
         errors << (length.result == LengthCheck::BelowMinimum ? kTooShort : kTooLong) << '\n';
         return 1;
     }
+    if (classes.size() > static_cast<std::size_t>(length.length)) {
+        errors << too_short_for_every_class(classes.size()) << '\n';
+        return 1;
+    }
+    const std::vector<std::string> pool = code_points(pool_text);
+    auto draw = [&] {
+        return classes.empty() ? draw_password(pool, length.length, random)
+                               : draw_with_every_class(pool, classes, length.length, random);
+    };
+    auto enough = [&](std::uint64_t most_lines) {
+        return enough_left(request, records, most_lines, pool, classes, length.length, errors);
+    };
+    return draw_and_record(request, records, draw, enough, out, errors);
+}
+
+int generate_passphrases(const BatchRequest& request, RecordsFile& records,
+                         platform::RandomSource& random, const platform::TextEncoding& encoding,
+                         std::ostream& out, std::ostream& errors) {
+    const int words = check_word_count(*request.words);
+    const char* refusal = words == 0                                       ? kWordCount
+                          : !usable_separator(request.separator, encoding) ? kBadSeparator
+                          : request.word_list.size() < 2                   ? kShortWordList
+                                                                           : nullptr;
+    if (refusal != nullptr) {
+        errors << refusal << '\n';
+        return 1;
+    }
+    auto draw = [&] {
+        return draw_passphrase(request.word_list, words, request.separator, random);
+    };
+    auto enough = [&](std::uint64_t most_lines) {
+        return enough_passphrases_left(request, records, most_lines, words, errors);
+    };
+    return draw_and_record(request, records, draw, enough, out, errors);
+}
+
+int draw_and_record(const BatchRequest& request, RecordsFile& records,
+                    const std::function<std::string()>& draw,
+                    const std::function<bool(std::uint64_t most_lines)>& enough, std::ostream& out,
+                    std::ostream& errors) {
     if (request.count > kMostPasswords) {
         errors << "At most " << kMostPasswords << " passwords can be asked for at once.\n";
         return 1;
     }
-    const std::vector<std::string> pool = code_points(pool_text);
-
     try {
         auto appending = records.open_for_append();
         LockedReader reader(*appending);
-        if (!request.allow_repeats &&
-            !enough_left(request, records, appending->stamp().size, pool, length.length, errors)) {
+        if (!request.allow_repeats && !enough(appending->stamp().size)) {
             return 1;
         }
         // A few passwords are looked for in one read of the file, which costs next to no
@@ -216,7 +340,7 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
             fresh.clear();
             std::vector<std::size_t> unchecked(size);
             for (std::size_t k = 0; k < size; ++k) {
-                drawn[k] = draw_password(pool, length.length, random);
+                drawn[k] = draw();
                 unchecked[k] = k;
             }
             // A password on record is drawn again, and the new one looked up in turn.
@@ -227,7 +351,7 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
                     const bool on = fresh.count(drawn[k]) != 0 ||
                                     index->contains(records.as_stored(drawn[k]), reader);
                     if (on && !request.allow_repeats) {
-                        drawn[k] = draw_password(pool, length.length, random);
+                        drawn[k] = draw();
                         again.push_back(k);
                         continue;
                     }

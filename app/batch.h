@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/records_file.h"
 #include "platform/random_source.h"
@@ -22,6 +24,14 @@ struct BatchRequest {
     std::optional<std::string> custom_list;  // the window's "only the characters below"
     std::uint64_t count = 1;
     bool allow_repeats = false;
+    bool every_class = false;  // each of the classes at least once
+    bool no_look_alikes = false;
+    // Passphrases instead: this many words (as typed), drawn from `word_list`, joined by
+    // `separator`.
+    std::optional<std::string> words{};
+    std::string separator = " ";
+    std::vector<std::string> word_list{};
+    std::optional<std::string> word_list_file{};  // where the command line reads the list
 };
 
 // Draws `count` passwords and prints them to `out`, one a line. Every one not yet on record is
@@ -33,6 +43,18 @@ struct BatchRequest {
 int generate_batch(const BatchRequest& request, RecordsFile& records,
                    platform::RandomSource& random, const platform::TextEncoding& encoding,
                    std::ostream& out, std::ostream& errors);
+
+// The passphrases of a batch, the same way; `generate_batch` hands a request for words here.
+int generate_passphrases(const BatchRequest& request, RecordsFile& records,
+                         platform::RandomSource& random, const platform::TextEncoding& encoding,
+                         std::ostream& out, std::ostream& errors);
+
+// Draws, checks and records `request.count` of what `draw` gives, after `enough` (given an upper
+// bound on the records' lines) agreed that so many new ones exist; see `generate_batch`.
+int draw_and_record(const BatchRequest& request, RecordsFile& records,
+                    const std::function<std::string()>& draw,
+                    const std::function<bool(std::uint64_t most_lines)>& enough, std::ostream& out,
+                    std::ostream& errors);
 
 // Reads the secure source in large blocks: one system call for many passwords.
 class BufferedRandom : public platform::RandomSource {

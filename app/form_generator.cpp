@@ -5,6 +5,7 @@
 #include "app/messages.h"
 #include "app/strength.h"
 #include "app/text.h"
+#include "app/words.h"
 
 namespace app {
 
@@ -49,12 +50,19 @@ void frmMain::generate_password() {
 }
 
 std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
+    passphrase_strength = 0;
+    if (chkWords.value() == 1) {
+        return generate_passphrase(records_file);
+    }
     PoolOptions options;
     options.from_classes = blnTumKarakterler.value() != 0;
     options.upper = blnUpper.value() == 1;
     options.lower = blnLower.value() == 1;
     options.number = blnNumber.value() == 1;
     options.other = blnOzel.value() == 1;
+    options.no_look_alikes = chkNoLookAlikes.value() == 1;
+    options.every_class = chkEveryClass.value() == 1;
+    required_classes.clear();
     if (!options.from_classes && blnOzelKarakterler.value() != 0) {
         // The box shows the list as it is used.
         strLeftOut = unencodable_characters(arrOzelKarakterler.text(), services_.encoding);
@@ -62,6 +70,9 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     }
     if (options.from_classes || blnOzelKarakterler.value() != 0) {
         strKarakterler = character_pool(options, arrOzelKarakterler.text(), services_.encoding);
+    }
+    if (options.every_class) {
+        required_classes = chosen_classes(options);
     }
 
     if (strKarakterler.empty()) {
@@ -75,7 +86,40 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
         intUzunluk.set_text(kLengthAfterTooLong);
         return kTooLong;
     }
+    if (required_classes.size() > static_cast<std::size_t>(length.length)) {
+        return too_short_for_every_class(required_classes.size());
+    }
     SifreOlustur(length.length);
+    record_and_show(records_file);
+    return {};
+}
+
+std::string frmMain::generate_passphrase(platform::AppendFile& records_file) {
+    const int words = check_word_count(txtWordCount.text());
+    if (words == 0) {
+        return kWordCount;
+    }
+    if (!usable_separator(txtSeparator.text(), services_.encoding)) {
+        return kBadSeparator;
+    }
+    std::vector<std::string> list;
+    try {
+        // Read at every draw, so that a list put in its place is used at once.
+        list = parse_word_list(objFSO.read_all(places_.language_file(kWordListFile)),
+                               services_.encoding);
+    } catch (const platform::FileError& error) {
+        return with_reason(kNoWordList, error);
+    }
+    if (list.size() < 2) {
+        return kShortWordList;
+    }
+    strYeniSifre = draw_passphrase(list, words, txtSeparator.text(), services_.random);
+    passphrase_strength = passphrase_bits(list.size(), words);
+    record_and_show(records_file);
+    return {};
+}
+
+void frmMain::record_and_show(platform::AppendFile& records_file) {
     // Recorded before it is shown, so that no password is handed out unrecorded.
     bool on_record = SifreKontrol(strYeniSifre, records_file);
     if (!on_record) {
@@ -85,7 +129,6 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     txtSifre.set_text(refused ? std::string() : strYeniSifre);
     // Also where the box already held this text, and so raised no change.
     show_strength();
-    return {};
 }
 
 void frmMain::show_strength() {
@@ -95,14 +138,27 @@ void frmMain::show_strength() {
         lblStrength.set_caption({});
         return;
     }
-    double bits = entropy_bits(strKarakterler, static_cast<int>(code_point_count(txtSifre.text())));
+    const auto length = static_cast<int>(code_point_count(txtSifre.text()));
+    double bits = entropy_bits(strKarakterler, length);
+    if (passphrase_strength > 0) {
+        bits = passphrase_strength;
+    } else if (!required_classes.empty()) {
+        std::vector<std::size_t> sizes;
+        for (const auto& characters : required_classes) {
+            sizes.push_back(code_point_count(characters));
+        }
+        bits = every_class_bits(sizes, length);
+    }
     barStrength.set_value(meter_value(bits));
     barStrength.set_tooltip(strength_tooltip(bits));
     lblStrength.set_caption(strength_text(whole_bits(bits), spoken_));
 }
 
 void frmMain::SifreOlustur(int length) {
-    strYeniSifre = draw_password(strKarakterler, length, services_.random);
+    strYeniSifre = required_classes.empty()
+                       ? draw_password(strKarakterler, length, services_.random)
+                       : draw_with_every_class(code_points(strKarakterler), required_classes,
+                                               length, services_.random);
 }
 
 bool frmMain::SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file) {

@@ -32,6 +32,12 @@ void frmMain::Dil() {
     // Captions added later keep their built-in text when a language file lacks them.
     const std::pair<const char*, Control*> later_captions[] = {
         {"ClearClipboard", &chkClearClipboard},
+        {"EveryClass", &chkEveryClass},
+        {"NoLookAlikes", &chkNoLookAlikes},
+        {"Words", &chkWords},
+        {"WordCount", &lblWordCount},
+        {"Separator", &lblSeparator},
+        {"WordListLicence", &lblWordList},
         {"AboutText", &lblDescription},
         {"License", &lblLicence},
         {"DataFolder", &lblFolder},

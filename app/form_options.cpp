@@ -72,6 +72,10 @@ void frmMain::intUzunluk_KeyPress(int& KeyAscii) {
     }
 }
 
+void frmMain::txtWordCount_KeyPress(int& KeyAscii) {
+    intUzunluk_KeyPress(KeyAscii);
+}
+
 void frmMain::txtSifre_KeyPress(int& KeyAscii) {
     KeyAscii = 0;
 }

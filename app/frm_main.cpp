@@ -93,6 +93,7 @@ void frmMain::bind_events() {
     bind(arrOzelKarakterler.Change, &frmMain::arrOzelKarakterler_Change);
     bind(arrOzelKarakterler.KeyPress, &frmMain::arrOzelKarakterler_KeyPress);
     bind(intUzunluk.KeyPress, &frmMain::intUzunluk_KeyPress);
+    bind(txtWordCount.KeyPress, &frmMain::txtWordCount_KeyPress);
     bind(UpDown1.Spin, &frmMain::UpDown1_Change);
     bind(txtSifre.Change, &frmMain::txtSifre_Change);
     bind(txtSifre.KeyPress, &frmMain::txtSifre_KeyPress);

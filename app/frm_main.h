@@ -92,6 +92,10 @@ class frmMain {
     // One request up to the shown password, with the records file open for it; the message to
     // show, or "" when there is none.
     std::string generate_and_record(platform::AppendFile& records_file);
+    // The same for a passphrase from the word list.
+    std::string generate_passphrase(platform::AppendFile& records_file);
+    // Records strYeniSifre unless it is on record, and shows it unless the rules refuse it.
+    void record_and_show(platform::AppendFile& records_file);
     void SifreOlustur(int length);
     bool SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file);
 
@@ -108,6 +112,7 @@ class frmMain {
     void arrOzelKarakterler_KeyPress(int& KeyAscii);
     void intUzunluk_KeyPress(int& KeyAscii);
     void txtSifre_KeyPress(int& KeyAscii);
+    void txtWordCount_KeyPress(int& KeyAscii);
     void UpDown1_Change(int step);
 
     // ---- Tray and window visibility ----
@@ -218,6 +223,13 @@ class frmMain {
     Control& blnOncekilerOlmasin = control("blnOncekilerOlmasin");
     Control& chkAutoStart = control("chkAutoStart");
     Control& chkClearClipboard = control("chkClearClipboard");
+    Control& chkEveryClass = control("chkEveryClass");
+    Control& chkNoLookAlikes = control("chkNoLookAlikes");
+    Control& chkWords = control("chkWords");
+    Control& lblWordCount = control("lblWordCount");
+    Control& txtWordCount = control("txtWordCount");
+    Control& lblSeparator = control("lblSeparator");
+    Control& txtSeparator = control("txtSeparator");
     // Tab "About"
     Control& lblVersion = control("lblVersion");
     Control& lblDescription = control("lblDescription");
@@ -227,6 +239,7 @@ class frmMain {
     Control& cmdFolder = control("cmdFolder");
     Control& lblMakerLink = control("lblMakerLink");
     Control& lblAdviceLink = control("lblAdviceLink");
+    Control& lblWordList = control("lblWordList");
     // Tray menu
     Control& systrayshow = control("systrayshow");
     Control& systrayhide = control("systrayhide");
@@ -249,6 +262,10 @@ class frmMain {
 
     // Generator state: the pool of the last draw and whether its password was on record.
     std::string strKarakterler;
+    // The classes each of which the last draw had to hold; empty when it had no such rule.
+    std::vector<std::string> required_classes;
+    // The strength of the last passphrase drawn; 0 when the last draw was a password.
+    double passphrase_strength = 0;
     bool blnBulundu = false;
     // Characters of the custom list the last draw left out, as the records file cannot hold them;
     // and what the user is told then, from the language file.

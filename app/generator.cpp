@@ -104,21 +104,58 @@ std::string custom_pool(std::string_view text, const platform::TextEncoding& enc
     return kept;
 }
 
-std::string character_pool(const PoolOptions& options, std::string_view custom_list,
-                           const platform::TextEncoding& encoding) {
-    if (!options.from_classes) {
-        return custom_pool(custom_list, encoding);
+namespace {
+
+std::string without_look_alikes(std::string_view text) {
+    std::string kept;
+    for (const auto& point : code_points(text)) {
+        if (kLookAlikes.find(point) == std::string_view::npos) {
+            kept += point;
+        }
     }
-    std::string pool;
+    return kept;
+}
+
+}  // namespace
+
+std::vector<std::string> chosen_classes(const PoolOptions& options) {
+    std::vector<std::string> classes;
+    if (!options.from_classes) {
+        return classes;
+    }
     for (auto [ticked, characters] : {std::pair{options.upper, kUpperClass},
                                       {options.lower, kLowerClass},
                                       {options.number, kNumberClass},
                                       {options.other, kOtherClass}}) {
         if (ticked) {
-            pool += characters;
+            classes.push_back(options.no_look_alikes ? without_look_alikes(characters)
+                                                     : std::string(characters));
         }
     }
+    return classes;
+}
+
+std::string character_pool(const PoolOptions& options, std::string_view custom_list,
+                           const platform::TextEncoding& encoding) {
+    if (!options.from_classes) {
+        std::string pool = custom_pool(custom_list, encoding);
+        return options.no_look_alikes ? without_look_alikes(pool) : pool;
+    }
+    std::string pool;
+    for (const auto& characters : chosen_classes(options)) {
+        pool += characters;
+    }
     return pool;
+}
+
+bool has_every_class(std::string_view password, const std::vector<std::string>& classes) {
+    const auto points = code_points(password);
+    return std::all_of(classes.begin(), classes.end(), [&](const std::string& characters) {
+        // UTF-8 finds a whole code point only where one starts.
+        return std::any_of(points.begin(), points.end(), [&](const std::string& point) {
+            return characters.find(point) != std::string::npos;
+        });
+    });
 }
 
 std::string draw_password(std::string_view pool, int length, platform::RandomSource& random) {
@@ -132,6 +169,19 @@ std::string draw_password(const std::vector<std::string>& pool, int length,
         password += pool[uniform_index(random, pool.size())];
     }
     return password;
+}
+
+std::string draw_with_every_class(const std::vector<std::string>& pool,
+                                  const std::vector<std::string>& classes, int length,
+                                  platform::RandomSource& random) {
+    // Every password of the pool is equally likely, so those kept are equally likely too; a
+    // class put in a fixed place would make some passwords likelier than others.
+    for (;;) {
+        std::string password = draw_password(pool, length, random);
+        if (has_every_class(password, classes)) {
+            return password;
+        }
+    }
 }
 
 }  // namespace app

@@ -37,12 +37,26 @@ struct PoolOptions {
     bool lower = true;
     bool number = true;
     bool other = true;
+    // Leaves out the characters one is easily read as another (kLookAlikes).
+    bool no_look_alikes = false;
+    // Every ticked class at least once; for the classes only, a custom list is one class.
+    bool every_class = false;
 };
+
+// Characters read for one another on paper or on screen: l 1 I |, O 0 o, and the quotes.
+inline constexpr std::string_view kLookAlikes = "l1I|O0o`'\"";
+
+// The ticked classes' characters, one string each, in the pool's order; without the look-alikes
+// when the options say so. Empty for a custom list.
+std::vector<std::string> chosen_classes(const PoolOptions& options);
 
 // The characters a password is drawn from, in order; duplicates of a custom list keep their
 // weight. Empty when the options give no character.
 std::string character_pool(const PoolOptions& options, std::string_view custom_list,
                            const platform::TextEncoding& encoding);
+
+// Whether `password` holds at least one character of each of `classes`.
+bool has_every_class(std::string_view password, const std::vector<std::string>& classes);
 
 // A password of `length` characters (code points), each drawn uniformly from `pool`, which must
 // not be empty.
@@ -50,6 +64,11 @@ std::string draw_password(std::string_view pool, int length, platform::RandomSou
 // The same from the pool already split into its code points.
 std::string draw_password(const std::vector<std::string>& pool, int length,
                           platform::RandomSource& random);
+// Uniform over the passwords that hold every one of `classes`: draws and draws again until one
+// does. `pool` must be the classes joined and `length` at least their number.
+std::string draw_with_every_class(const std::vector<std::string>& pool,
+                                  const std::vector<std::string>& classes, int length,
+                                  platform::RandomSource& random);
 
 // Whether a character may be drawn into a password: one a user can read off the screen on its own
 // (not invisible, not a combining mark) and that the records file's encoding holds, so the record

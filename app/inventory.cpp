@@ -70,6 +70,19 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         // Below the frame, which the two boxes above fill.
         {"chkClearClipboard", K::CheckBox, "SSTab1", kTabOptions, "Panoyu 30 saniye sonra temizle",
          {360, 2055, 3855, 375}, 30, "", 1},
+        // Read at every Generate; unticked, the generator draws as it always has.
+        {"chkEveryClass", K::CheckBox, "SSTab1", kTabOptions, "&Her seçili türden en az bir karakter",
+         {360, 2415, 3855, 375}, 35},
+        {"chkNoLookAlikes", K::CheckBox, "SSTab1", kTabOptions,
+         "&Benzer görünen karakterleri kullanma", {360, 2775, 3855, 375}, 36},
+        {"chkWords", K::CheckBox, "SSTab1", kTabOptions, "Şifre yerine kelime &dizisi",
+         {360, 3135, 3855, 375}, 37},
+        {"lblWordCount", K::Label, "SSTab1", kTabOptions, "Kelime sayısı:", {600, 3615, 1215, 255}},
+        {"txtWordCount", K::TextBox, "SSTab1", kTabOptions, "", {1815, 3555, 495, 375}, 38, "", 0,
+         true, "6"},
+        {"lblSeparator", K::Label, "SSTab1", kTabOptions, "Ayırıcı:", {2520, 3615, 735, 255}},
+        {"txtSeparator", K::TextBox, "SSTab1", kTabOptions, "", {3255, 3555, 495, 375}, 39, "", 0,
+         true, " "},
 
         // Tab "About"
         {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},
@@ -85,6 +98,8 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
          33, "Go to " + std::string(kMakerLink.address)},
         {"lblAdviceLink", K::Label, "SSTab1", kTabAbout, "Güçlü şifreler için öneriler",
          {240, 3780, 3975, 255}, 34, "Go to " + std::string(kAdviceLink.address)},
+        {"lblWordList", K::Label, "SSTab1", kTabAbout,
+         "Kelime listesi: EFF'nin büyük kelime listesi, CC BY 3.0 lisansıyla", {240, 4200, 3975, 495}},
 
         // The tray's pop-up menu
         {"systrayshow", K::MenuItem, "systraymenu", kOnEveryTab, "Show"},

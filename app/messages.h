@@ -12,6 +12,16 @@ inline constexpr const char* kNotGenerated = "Password not generated!";
 inline constexpr const char* kSelectChars = "Please select chars to generate password!";
 inline constexpr const char* kTooShort = "Password must be at least 1 char!";
 inline constexpr const char* kTooLong = "Password can be max. 50 chars!";
+// Every chosen class at least once needs as many characters as classes.
+inline std::string too_short_for_every_class(std::size_t classes) {
+    return "Password must be at least " + std::to_string(classes) +
+           " chars to hold one of each chosen kind!";
+}
+inline constexpr const char* kWordCount = "Passphrase must be 1 to 20 words!";
+inline constexpr const char* kShortWordList = "The word list must hold at least 2 different words!";
+inline constexpr const char* kBadSeparator =
+    "The separator can hold only spaces and visible characters!";
+inline constexpr const char* kNoWordList = "Can't read the word list.";
 // Followed by the characters, on Windows only: the records file is in the ANSI code page there.
 inline constexpr const char* kLeftOutChars =
     "These characters were left out of the list, because the records file is kept in this "

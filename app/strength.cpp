@@ -32,6 +32,36 @@ double entropy_bits(std::string_view pool, int length) {
     return per_character * std::max(length, 0);
 }
 
+double every_class_bits(const std::vector<std::size_t>& class_sizes, int length) {
+    double pool = 0;
+    for (std::size_t size : class_sizes) {
+        pool += static_cast<double>(size);
+    }
+    if (pool == 0 || length <= 0) {
+        return 0.0;
+    }
+    // The share of the pool's passwords that miss none of the classes: the terms are at most 1,
+    // so the sum keeps its precision, and it is never below a few per cent when length allows
+    // every class.
+    double share = 0;
+    const std::size_t subsets = std::size_t{1} << class_sizes.size();
+    for (std::size_t subset = 0; subset < subsets; ++subset) {
+        double missed = 0;
+        int sign = 1;
+        for (std::size_t i = 0; i < class_sizes.size(); ++i) {
+            if (subset >> i & 1) {
+                missed += static_cast<double>(class_sizes[i]);
+                sign = -sign;
+            }
+        }
+        share += sign * std::pow(1.0 - missed / pool, length);
+    }
+    if (share <= 0) {
+        return 0.0;
+    }
+    return length * std::log2(pool) + std::log2(share);
+}
+
 StrengthLevel strength_level(int whole_bits) {
     if (whole_bits < 40) {
         return StrengthLevel::Weak;

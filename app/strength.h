@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -10,6 +11,12 @@ namespace app {
 // Shannon entropy of one draw (a character that occurs k times in a pool of n is drawn with
 // probability k/n) times the length. For a pool without duplicates that is length * log2(n).
 double entropy_bits(std::string_view pool, int length);
+
+// Bits of entropy of a password of `length` characters drawn uniformly from the passwords that
+// hold at least one character of every class (classes of these sizes, no character in two): the
+// log2 of their number, counted exactly by inclusion-exclusion as a share of all passwords of the
+// pool, so that no power overflows.
+double every_class_bits(const std::vector<std::size_t>& class_sizes, int length);
 
 // Bands after KeePassXC's generator: below 40 bits weak, below 75 fair, below 100 strong.
 enum class StrengthLevel { Weak, Fair, Strong, VeryStrong };

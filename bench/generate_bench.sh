@@ -6,6 +6,7 @@
 # candidates over the same file (targets: time <= 1.5x, peak memory <= 64 MB), and the peak
 # memory of `--generate -n 1000000` (target: <= 24 bytes per record on file and per password
 # drawn, plus 64 MB). KEYMINT_BENCH_MAX_RECORDS below 10000000 leaves these out.
+# Between the two: the generator's options against pwgen and shuf (below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=100000
@@ -49,6 +50,23 @@ for records in empty million; do
   printf '%-8s records: keymint %5d ms, pwgen %5d ms, ratio %s (file now %d lines)\n' \
     "$records" "$ours" "$pwgen_ms" "$ratio" "$lines"
 done
+
+# The generator's options, into an empty records file: every class at least once against pwgen's
+# -c -n -y (target: <= 1), and six-word passphrases from the shipped list against shuf and paste
+# over the same words (target: <= 1.5).
+cp -r build/bin/Language "$work/Language"
+cut -f2 "$work/Language/words.txt" >"$work/words"
+row() {
+  local name=$1 ours=$2 theirs=$3 reference=$4 target=$5
+  printf '%-30s keymint %5d ms, %s %5d ms, ratio %s (target <= %s)\n' "$name" "$ours" "$reference" \
+    "$theirs" "$(awk -v a="$ours" -v b="$theirs" 'BEGIN { printf "%.2f", a / (b > 0 ? b : 1) }')" \
+    "$target"
+}
+row "--every-class -n $count" "$(best_of empty.dat "$work/keymint" --generate -n "$count" --every-class)" \
+  "$(best_of "" pwgen -s -c -n -y 8 "$count")" "pwgen -s -c -n -y" 1
+row "--words 6 -n $count" "$(best_of empty.dat "$work/keymint" --generate --words 6 -n "$count")" \
+  "$(best_of "" sh -c "shuf -r -n $((count * 6)) '$work/words' | paste -d' ' - - - - - -")" \
+  "shuf | paste" 1.5
 
 [ "${KEYMINT_BENCH_MAX_RECORDS:-10000000}" -ge 10000000 ] || exit 0
 { printf 'temppass\r\n'; pwgen -s 8 10000000 | sed 's/$/\r/'; } >"$work/ten.dat"

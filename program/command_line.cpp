@@ -8,6 +8,7 @@
 #include "app/generator.h"
 #include "app/messages.h"
 #include "app/text.h"
+#include "app/words.h"
 
 namespace program {
 namespace {
@@ -96,6 +97,36 @@ const std::array kOptions = {
                return parse_count(value, line.batch.count);
            },
            true},
+    Option{"", "--every-class", "", "at least one character of each of the classes",
+           [](CommandLine& line, std::string_view) {
+               line.batch.every_class = true;
+               return std::string();
+           },
+           true},
+    Option{"", "--no-look-alikes", "", "leave out l 1 I | O 0 o ` ' \"",
+           [](CommandLine& line, std::string_view) {
+               line.batch.no_look_alikes = true;
+               return std::string();
+           },
+           true},
+    Option{"", "--words", "N", "a passphrase of N words, 1 to 20, instead of a password",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.words = std::string(value);
+               return is_number(value) ? std::string() : wants(value, "a number");
+           },
+           true},
+    Option{"", "--separator", "S", "put S between the words (a space)",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.separator = value;
+               return app::is_utf8(value) ? std::string() : std::string("takes UTF-8 text only");
+           },
+           true},
+    Option{"", "--word-list", "FILE", "draw the words from FILE, one a line (Language/words.txt)",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.word_list_file = std::string(value);
+               return value.empty() ? wants(value, "a file") : std::string();
+           },
+           true},
     Option{"", "--allow-repeats", "", "print a password even when it is on record already",
            [](CommandLine& line, std::string_view) {
                line.batch.allow_repeats = true;
@@ -130,6 +161,8 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     CommandLine line;
     const Option* script_option = nullptr;
     bool classes_given = false;
+    bool length_given = false;
+    bool separator_given = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         std::optional<std::string_view> value;
@@ -164,12 +197,26 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
             script_option = option;
         }
         classes_given = classes_given || option->long_name == "--classes";
+        length_given = length_given || option->long_name == "--length";
+        separator_given = separator_given || option->long_name == "--separator";
     }
     if (script_option != nullptr && line.action == CommandLine::Action::OpenWindow) {
         return refuse(name_of(*script_option) + " goes with --generate");
     }
     if (classes_given && line.batch.custom_list) {
         return refuse("--classes and --chars do not go together: use one of them");
+    }
+    if (line.batch.every_class && line.batch.custom_list) {
+        return refuse("--every-class goes with the classes, not with --chars");
+    }
+    const bool for_passwords = classes_given || line.batch.custom_list || line.batch.every_class ||
+                               line.batch.no_look_alikes || length_given;
+    if (line.batch.words && for_passwords) {
+        return refuse("--words does not go with the options of passwords");
+    }
+    if (!line.batch.words && (separator_given || line.batch.word_list_file)) {
+        return refuse(std::string(separator_given ? "--separator" : "--word-list") +
+                      " goes with --words");
     }
     return line;
 }
@@ -178,6 +225,8 @@ std::string usage_text() {
     std::string text =
         "Usage: keymint [OPTION]\n"
         "  or:  keymint --generate [--length N] [--classes ULDO | --chars LIST] [-n COUNT]\n"
+        "                          [--every-class] [--no-look-alikes] [--allow-repeats]\n"
+        "  or:  keymint --generate --words N [--separator S] [--word-list FILE] [-n COUNT]\n"
         "                          [--allow-repeats]\n"
         "Draws random passwords in a small window and keeps a record of them; with --generate,\n"
         "prints them for scripts, by the window's rules and into the same records.\n\n";
@@ -246,9 +295,20 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
             errors << '\n';
         }
     }
+    app::BatchRequest batch = request;
+    if (batch.words) {
+        const std::string list =
+            request.word_list_file.value_or(places.language_file(app::kWordListFile));
+        try {
+            batch.word_list = app::parse_word_list(files.read_all(list), encoding);
+        } catch (const platform::FileError& problem) {
+            errors << app::kNoWordList << ' ' << problem.what() << '\n';
+            return 1;
+        }
+    }
     app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)));
     app::BufferedRandom buffered(random);
-    return app::generate_batch(request, records, buffered, encoding, out, errors);
+    return app::generate_batch(batch, records, buffered, encoding, out, errors);
 }
 
 }  // namespace program

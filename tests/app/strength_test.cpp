@@ -27,6 +27,25 @@ TEST(Strength, EntropyCountsDuplicatesByTheirWeight) {
     }
 }
 
+TEST(Strength, EveryClassCountsOnlyThePasswordsThatHoldEachClass) {
+    struct Case {
+        std::vector<std::size_t> sizes;
+        int length;
+        double bits;  // log2 of the count, counted exactly apart
+    } cases[] = {
+        {{26, 10}, 2, std::log2(520.0)},
+        {{2, 1}, 3, std::log2(18.0)},
+        {{85}, 8, 8 * std::log2(85.0)},
+        {{26, 26, 10, 23}, 4, std::log2(3731520.0)},
+        {{24, 24, 8, 22}, 8, std::log2(623167621300224.0)},
+        // 85^50 and its terms overflow every integer type.
+        {{26, 26, 10, 23}, 50, 320.46678149029685},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(app::every_class_bits(c.sizes, c.length), c.bits, 1e-9) << c.length;
+    }
+}
+
 TEST(Strength, LevelsMeterAndTooltipAgreeAtTheBandEdges) {
     struct Case {
         double bits;

@@ -90,6 +90,26 @@ class FixedInstanceFlag : public platform::InstanceFlag {
 };
 
 // Hands out queued 64-bit words first, then a counter, so every draw is known in advance.
+// A reproducible stream that looks random (SplitMix64): statistical tests that cannot flake.
+class SeededRandom : public platform::RandomSource {
+  public:
+    explicit SeededRandom(std::uint64_t seed) : state_(seed) {}
+    void fill(std::uint8_t* bytes, std::size_t count) override {
+        for (; count > 0; --count) {
+            *bytes++ = static_cast<std::uint8_t>(next() >> 56);
+        }
+    }
+
+  private:
+    std::uint64_t next() {
+        std::uint64_t z = state_ += 0x9E3779B97F4A7C15u;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+        return z ^ (z >> 31);
+    }
+    std::uint64_t state_;
+};
+
 class ScriptedRandom : public platform::RandomSource {
   public:
     void fill(std::uint8_t* bytes, std::size_t count) override {

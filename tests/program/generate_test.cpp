@@ -56,6 +56,55 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         {{"--generate", "--length"}, 2, 0, "keymint: --length needs a value"},
         {{"--generate", "--colour"}, 2, 0, "keymint: unknown option '--colour'"},
         {{"--length", "12"}, 2, 0, "keymint: --length goes with --generate"},
+        {{"--generate", "--every-class", "--no-look-alikes", "-n", "50", "--length", "4"},
+         0,
+         50,
+         ""},
+        {{"--generate", "--every-class", "--length", "3"},
+         1,
+         0,
+         "Password must be at least 4 chars to hold one of each chosen kind!"},
+        {{"--generate", "--every-class", "--classes", "UD", "--length", "2"}, 0, 1, ""},
+        // 26 * 10 * 2 passwords hold a letter and a digit.
+        {{"--generate", "--every-class", "--classes", "UD", "--length", "2", "-n", "521"},
+         1,
+         0,
+         "Only 520 of the 521 asked for"},
+        {{"--generate", "--no-look-alikes", "--chars", "l1I|O0o"}, 1, 0, "Please select chars"},
+        {{"--generate", "--every-class", "--chars", "ab"},
+         2,
+         0,
+         "keymint: --every-class goes with the classes, not with --chars"},
+        {{"--generate", "--every-class=yes"}, 2, 0, "keymint: --every-class takes no value"},
+        {{"--no-look-alikes"}, 2, 0, "keymint: --no-look-alikes goes with --generate"},
+        // Passphrases; "@name" is a word list in the case's folder: two.txt holds two words,
+        // one.txt one word twice.
+        {{"--generate", "--words", "4", "--word-list", "@two.txt", "-n", "3"}, 0, 3, ""},
+        {{"--generate", "--words", "2", "--separator", "+", "--word-list", "@two.txt"}, 0, 1, ""},
+        {{"--generate", "--words", "1", "--word-list", "@two.txt", "-n", "3"},
+         1,
+         0,
+         "Only 2 of the 3 asked for"},
+        {{"--generate", "--words", "3", "--word-list", "@one.txt"},
+         1,
+         0,
+         "The word list must hold at least 2 different words!"},
+        {{"--generate", "--words", "21", "--word-list", "@two.txt"},
+         1,
+         0,
+         "Passphrase must be 1 to 20 words!"},
+        {{"--generate", "--words", "2", "--separator", "\t", "--word-list", "@two.txt"},
+         1,
+         0,
+         "The separator can hold only spaces"},
+        {{"--generate", "--words", "3", "--word-list", "@none.txt"},
+         1,
+         0,
+         "Can't read the word list."},
+        {{"--generate", "--words", "x"}, 2, 0, "keymint: --words does not take 'x'"},
+        {{"--generate", "--words", "3", "--length", "8"}, 2, 0, "keymint: --words does not go"},
+        {{"--generate", "--separator", "-"}, 2, 0, "keymint: --separator goes with --words"},
+        {{"--generate", "--word-list", "a.txt"}, 2, 0, "keymint: --word-list goes with --words"},
     };
     for (const auto& c : cases) {
         doubles::TempFolder folder;
@@ -64,8 +113,16 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         platform::posix::PosixRandomSource random;
         doubles::FakeTextEncoding encoding;
         encoding.refused = {"Ω", "ж"};
+        doubles::write_file(folder.file("two.txt"), "alpha\r\nbravo\r\n");
+        doubles::write_file(folder.file("one.txt"), "alpha\r\nalpha\r\n");
+        std::vector<std::string> paths;
+        for (const char* argument : c.arguments) {
+            paths.push_back(argument[0] == '@' ? folder.file(argument + 1) : argument);
+        }
         std::vector<const char*> argv{"keymint"};
-        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        for (const auto& argument : paths) {
+            argv.push_back(argument.c_str());
+        }
         std::ostringstream out, errors;
         auto generate = [&](const app::BatchRequest& request) {
             return program::generate_passwords(request, program, files, random, encoding, out,
@@ -80,6 +137,36 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), static_cast<long>(c.lines))
             << described;
         EXPECT_EQ(errors.str().rfind(c.message, 0), 0u) << errors.str();
+        if (c.exit_code == 0 && c.arguments.size() > 3 &&
+            std::string_view(c.arguments[1]) == "--words") {
+            const std::string separator =
+                std::string_view(c.arguments[3]) == "--separator" ? "+" : " ";
+            const std::string words = c.arguments[2];
+            std::istringstream lines(printed);
+            for (std::string line; std::getline(lines, line);) {
+                std::string rest = line;
+                for (const char* word : {"alpha", "bravo"}) {
+                    for (std::size_t at; (at = rest.find(word)) != std::string::npos;) {
+                        rest.erase(at, 5);
+                    }
+                }
+                EXPECT_EQ(rest, std::string(std::stoul(words) - 1, separator[0])) << line;
+            }
+        }
+        if (c.arguments.size() > 1 && std::string_view(c.arguments[1]) == "--every-class" &&
+            c.exit_code == 0) {
+            std::istringstream lines(printed);
+            for (std::string line; std::getline(lines, line);) {
+                EXPECT_TRUE(std::any_of(line.begin(), line.end(), ::isdigit) &&
+                            std::any_of(line.begin(), line.end(), ::isupper))
+                    << line;
+                const bool no_look_alikes =
+                    std::find(c.arguments.begin(), c.arguments.end(),
+                              std::string_view("--no-look-alikes")) != c.arguments.end();
+                EXPECT_TRUE(!no_look_alikes || line.find_first_of("l1I|O0o") == std::string::npos)
+                    << line;
+            }
+        }
     }
 }
 

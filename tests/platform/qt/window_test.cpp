@@ -246,6 +246,21 @@ class WindowTest : public WindowFixture {
         QTest::mouseClick(down, Qt::LeftButton);
         QCOMPARE(widget<QLineEdit>("intUzunluk")->text(), QString("1"));
     }
+
+    void the_generator_options_show_on_the_options_tab_and_tick_by_their_access_keys() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        widget<QTabWidget>("SSTab1")->setCurrentIndex(app::kTabOptions);
+        for (auto [name, key] :
+             {std::pair{"chkEveryClass", Qt::Key_H}, {"chkNoLookAlikes", Qt::Key_B}}) {
+            auto* box = widget<QCheckBox>(name);
+            QVERIFY(box->isVisible());
+            QVERIFY(!box->isChecked());
+            QTest::keyClick(window.get(), key, Qt::AltModifier);
+            QTRY_VERIFY(box->isChecked());
+            QCOMPARE(form->control(name).value(), 1);
+        }
+    }
 };
 
 QTEST_MAIN(WindowTest)

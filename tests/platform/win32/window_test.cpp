@@ -419,6 +419,23 @@ TEST_F(Win32WindowTest, TheCloseBoxHidesAndExitSavesTheSettings) {
               "uppercase=0\r\n");
 }
 
+TEST_F(Win32WindowTest, TheGeneratorOptionsShowOnTheOptionsTabAndTickByTheirAccessKeys) {
+    click_tab(app::kTabOptions);
+    for (auto [name, key] : {std::pair{"chkEveryClass", L'h'}, {"chkNoLookAlikes", L'b'}}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(IsWindowVisible(handle(name)));
+        EXPECT_EQ(SendMessageW(handle(name), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        MSG alt{GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(key), 1 << 29, 0, {}};
+        if (!desktop->window.translate(alt)) {
+            DispatchMessageW(&alt);
+        }
+        pump();
+        EXPECT_EQ(SendMessageW(handle(name), BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(form->control(name).value(), 1);
+    }
+    EXPECT_EQ(text_of("chkEveryClass"), L"&Her seçili türden en az bir karakter");
+}
+
 TEST_F(Win32WindowTest, ASecondCopyEndsByItself) {
     EXPECT_FALSE(ended);
     stop();

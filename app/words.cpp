@@ -1,0 +1,95 @@
+#include "app/words.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "app/generator.h"
+#include "app/text.h"
+
+namespace app {
+
+std::vector<std::string> parse_word_list(std::string_view text,
+                                         const platform::TextEncoding& encoding) {
+    std::vector<std::string> words;
+    std::unordered_set<std::string> seen;
+    auto usable = [&](std::string_view word) {
+        const auto points = code_points(word);
+        return !points.empty() && std::all_of(points.begin(), points.end(), [&](const auto& p) {
+            return pool_character(first_code_point(p), encoding);
+        });
+    };
+    while (!text.empty()) {
+        std::string_view line = text.substr(0, text.find('\n'));
+        text.remove_prefix(std::min(text.size(), line.size() + 1));
+        const auto end = line.find_last_not_of(" \t\r");
+        if (end == std::string_view::npos) {
+            continue;
+        }
+        line = line.substr(0, end + 1);
+        const auto start = line.find_last_of(" \t");
+        std::string word(start == std::string_view::npos ? line : line.substr(start + 1));
+        if (usable(word) && seen.insert(word).second) {
+            words.push_back(std::move(word));
+        }
+    }
+    return words;
+}
+
+int check_word_count(std::string_view text) {
+    LengthCheck check = check_length(text);
+    if (check.result != LengthCheck::Valid || check.length > kMaximumWords) {
+        return 0;
+    }
+    return check.length;
+}
+
+bool usable_separator(std::string_view separator, const platform::TextEncoding& encoding) {
+    for (const auto& point : code_points(separator)) {
+        if (point != " " && !pool_character(first_code_point(point), encoding)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string draw_passphrase(const std::vector<std::string>& words, int count,
+                            std::string_view separator, platform::RandomSource& random) {
+    std::string passphrase;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            passphrase += separator;
+        }
+        passphrase += words[uniform_index(random, words.size())];
+    }
+    return passphrase;
+}
+
+double passphrase_bits(std::size_t list_size, int count) {
+    return list_size < 2 ? 0.0 : count * std::log2(static_cast<double>(list_size));
+}
+
+std::vector<std::string> every_passphrase(const std::vector<std::string>& words, int count,
+                                          std::string_view separator, std::uint64_t limit) {
+    std::uint64_t sequences = 1;
+    for (int i = 0; i < count; ++i) {
+        if (sequences > limit / words.size()) {
+            return {};
+        }
+        sequences *= words.size();
+    }
+    std::unordered_set<std::string> different;
+    for (std::uint64_t n = 0; n < sequences; ++n) {
+        std::string passphrase;
+        std::uint64_t rest = n;
+        for (int i = 0; i < count; ++i) {
+            passphrase +=
+                (i > 0 ? std::string(separator) : std::string()) + words[rest % words.size()];
+            rest /= words.size();
+        }
+        different.insert(std::move(passphrase));
+    }
+    return {different.begin(), different.end()};
+}
+
+}  // namespace app
