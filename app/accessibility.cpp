@@ -122,10 +122,17 @@ AccessibleControl accessible_control(const WindowPlan& plan, std::size_t index,
                                  control.tooltip()};
     if (auto key = named_by_key().find(control.name()); key != named_by_key().end()) {
         accessible.name = texts[key->second];
-    } else if (accessible.name.empty() && entry.container >= 0) {
-        // A box alone in its frame is named by the frame.
+    } else if (accessible.name.empty() && entry.container >= 0 && entry.takes_focus) {
         const Control& container = *plan[static_cast<std::size_t>(entry.container)].control;
-        if (container.kind() == ControlKind::Frame && entry.takes_focus) {
+        if (index > 0 && plan[index - 1].control->kind() == ControlKind::Label &&
+            plan[index - 1].container == entry.container) {
+            // A box right after its label is named by the label, less the label's colon.
+            accessible.name = spoken_caption(plan[index - 1].control->caption());
+            if (accessible.name.ends_with(':')) {
+                accessible.name.pop_back();
+            }
+        } else if (container.kind() == ControlKind::Frame) {
+            // A box alone in its frame is named by the frame.
             accessible.name = spoken_caption(container.caption());
         }
     }
