@@ -21,7 +21,7 @@ namespace app {
 namespace {
 
 // Printed and recorded in slices, so memory stays small for any count.
-constexpr std::uint64_t kSlice = 8192;
+constexpr std::uint64_t kSlice = 65536;
 // Up to this many passwords are looked for in one read of the records file.
 constexpr std::uint64_t kLookedForInOneRead = 65536;
 
