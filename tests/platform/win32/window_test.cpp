@@ -135,7 +135,7 @@ TEST_F(Win32WindowTest, EveryCaptionFitsItsControl) {
             EXPECT_LE(needed.bottom, room.bottom - room.top);
         }
     }
-    EXPECT_EQ(checked, 30);
+    EXPECT_EQ(checked, 36);
 }
 
 TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
