@@ -102,19 +102,23 @@ std::string frmMain::generate_passphrase(platform::AppendFile& records_file) {
     if (!usable_separator(txtSeparator.text(), services_.encoding)) {
         return kBadSeparator;
     }
-    std::vector<std::string> list;
     try {
-        // Read at every draw, so that a list put in its place is used at once.
-        list = parse_word_list(objFSO.read_all(places_.language_file(kWordListFile)),
-                               services_.encoding);
+        // Read again only when it changed, so that a list put in its place is used at once.
+        const std::string path = places_.language_file(kWordListFile);
+        const platform::FileStamp stamp = services_.files.stamp(path);
+        if (stamp != word_list_stamp) {
+            word_list = parse_word_list(objFSO.read_all(path), services_.encoding);
+            word_list_stamp = stamp;
+        }
     } catch (const platform::FileError& error) {
+        word_list_stamp.reset();
         return with_reason(kNoWordList, error);
     }
-    if (list.size() < 2) {
+    if (word_list.size() < 2) {
         return kShortWordList;
     }
-    strYeniSifre = draw_passphrase(list, words, txtSeparator.text(), services_.random);
-    passphrase_strength = passphrase_bits(list.size(), words);
+    strYeniSifre = draw_passphrase(word_list, words, txtSeparator.text(), services_.random);
+    passphrase_strength = passphrase_bits(word_list.size(), words);
     record_and_show(records_file);
     return {};
 }

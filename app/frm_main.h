@@ -4,6 +4,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -266,6 +267,9 @@ class frmMain {
     std::vector<std::string> required_classes;
     // The strength of the last passphrase drawn; 0 when the last draw was a password.
     double passphrase_strength = 0;
+    // The word list as last read, and the stamp of the file it was read from.
+    std::vector<std::string> word_list;
+    std::optional<platform::FileStamp> word_list_stamp;
     bool blnBulundu = false;
     // Characters of the custom list the last draw left out, as the records file cannot hold them;
     // and what the user is told then, from the language file.

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "app/generator.h"
+#include "app/line_splitter.h"
 #include "app/text.h"
 
 namespace app {
@@ -19,12 +20,10 @@ std::vector<std::string> parse_word_list(std::string_view text,
             return pool_character(first_code_point(p), encoding);
         });
     };
-    while (!text.empty()) {
-        std::string_view line = text.substr(0, text.find('\n'));
-        text.remove_prefix(std::min(text.size(), line.size() + 1));
-        const auto end = line.find_last_not_of(" \t\r");
+    for_each_line(text, [&](std::string_view line, std::uint64_t) {
+        const auto end = line.find_last_not_of(" \t");
         if (end == std::string_view::npos) {
-            continue;
+            return;
         }
         line = line.substr(0, end + 1);
         const auto start = line.find_last_of(" \t");
@@ -32,7 +31,7 @@ std::vector<std::string> parse_word_list(std::string_view text,
         if (usable(word) && seen.insert(word).second) {
             words.push_back(std::move(word));
         }
-    }
+    });
     return words;
 }
 
