@@ -10,7 +10,6 @@
 #include <unordered_set>
 
 #include "app/generator.h"
-#include "app/line_splitter.h"
 #include "app/messages.h"
 #include "app/strength.h"
 #include "app/text.h"
@@ -85,17 +84,6 @@ std::uint64_t possible_passwords(std::uint64_t distinct, int length, std::uint64
     return possible;
 }
 
-template <class Look>
-void for_each_record(RecordsFile& records, Look& look) {
-    auto reading = records.open_for_read();
-    LineSplitter splitter;
-    std::string chunk(1 << 20, '\0');
-    while (const std::size_t got = reading->read(chunk.data(), chunk.size())) {
-        splitter.feed(std::string_view(chunk.data(), got), look);
-    }
-    splitter.finish(look);
-}
-
 // How many passwords of `length` characters hold every one of the classes, or `limit` + 1 when
 // that is more than `limit`; by inclusion-exclusion, each term exact while it is at most `limit`.
 std::uint64_t possible_with_every_class(const std::vector<std::string>& classes, int length,
@@ -133,12 +121,13 @@ std::uint64_t possible_with_every_class(const std::vector<std::string>& classes,
 // The different passwords on record that the pool could draw again at this length (holding every
 // one of `classes`): each is a number below `possible` in base `characters.size()`, ticked off in
 // a bitmap once.
-std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::string>& characters,
+std::uint64_t drawable_on_record(RecordsFile& records, const RecordCodec& codec,
+                                 const std::vector<std::string>& characters,
                                  const std::vector<std::string>& classes, int length,
                                  std::uint64_t possible) {
     std::vector<bool> seen(static_cast<std::size_t>(possible));
     std::uint64_t count = 0;
-    auto look = [&](std::string_view line, std::uint64_t) {
+    records.for_each_password(codec, [&](std::string_view line) {
         auto points = code_points(line);
         if (static_cast<int>(points.size()) != length || !has_every_class(line, classes)) {
             return;
@@ -156,16 +145,15 @@ std::uint64_t drawable_on_record(RecordsFile& records, const std::vector<std::st
             seen[static_cast<std::size_t>(number)] = true;
             ++count;
         }
-    };
-    for_each_record(records, look);
+    });
     return count;
 }
 
 // Refuses a count the pool cannot give without repeats, which would otherwise draw for ever.
 // `most_lines` is at least the number of lines the file holds.
-bool enough_left(const BatchRequest& request, RecordsFile& records, std::uint64_t most_lines,
-                 const std::vector<std::string>& pool, const std::vector<std::string>& classes,
-                 int length, std::ostream& errors) {
+bool enough_left(const BatchRequest& request, RecordsFile& records, const RecordCodec& codec,
+                 std::uint64_t most_lines, const std::vector<std::string>& pool,
+                 const std::vector<std::string>& classes, int length, std::ostream& errors) {
     std::vector<std::string> characters(pool);
     std::sort(characters.begin(), characters.end());
     characters.erase(std::unique(characters.begin(), characters.end()), characters.end());
@@ -183,7 +171,7 @@ bool enough_left(const BatchRequest& request, RecordsFile& records, std::uint64_
         return true;
     }
     const std::uint64_t left =
-        possible - drawable_on_record(records, characters, classes, length, space);
+        possible - drawable_on_record(records, codec, characters, classes, length, space);
     if (left >= request.count) {
         return true;
     }
@@ -196,7 +184,8 @@ bool enough_left(const BatchRequest& request, RecordsFile& records, std::uint64_
 // The same for passphrases, when the list and the number of words give few enough of them to be
 // listed (four million word sequences): a larger batch from so few is not checked.
 bool enough_passphrases_left(const BatchRequest& request, RecordsFile& records,
-                             std::uint64_t most_lines, int words, std::ostream& errors) {
+                             const RecordCodec& codec, std::uint64_t most_lines, int words,
+                             std::ostream& errors) {
     const std::uint64_t enough = saturating_add(request.count, most_lines);
     const auto all = every_passphrase(request.word_list, words, request.separator,
                                       std::min<std::uint64_t>(enough, 1 << 22));
@@ -204,10 +193,8 @@ bool enough_passphrases_left(const BatchRequest& request, RecordsFile& records,
         return true;
     }
     std::unordered_set<std::string> not_on_record(all.begin(), all.end());
-    auto look = [&](std::string_view line, std::uint64_t) {
-        not_on_record.erase(std::string(line));
-    };
-    for_each_record(records, look);
+    records.for_each_password(
+        codec, [&](std::string_view line) { not_on_record.erase(std::string(line)); });
     if (not_on_record.size() >= request.count) {
         return true;
     }
@@ -263,8 +250,9 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
         return classes.empty() ? draw_password(pool, length.length, random)
                                : draw_with_every_class(pool, classes, length.length, random);
     };
-    auto enough = [&](std::uint64_t most_lines) {
-        return enough_left(request, records, most_lines, pool, classes, length.length, errors);
+    auto enough = [&](std::uint64_t most_lines, const RecordCodec& codec) {
+        return enough_left(request, records, codec, most_lines, pool, classes, length.length,
+                           errors);
     };
     return draw_and_record(request, records, draw, enough, out, errors);
 }
@@ -284,24 +272,24 @@ int generate_passphrases(const BatchRequest& request, RecordsFile& records,
     auto draw = [&] {
         return draw_passphrase(request.word_list, words, request.separator, random);
     };
-    auto enough = [&](std::uint64_t most_lines) {
-        return enough_passphrases_left(request, records, most_lines, words, errors);
+    auto enough = [&](std::uint64_t most_lines, const RecordCodec& codec) {
+        return enough_passphrases_left(request, records, codec, most_lines, words, errors);
     };
     return draw_and_record(request, records, draw, enough, out, errors);
 }
 
 int draw_and_record(const BatchRequest& request, RecordsFile& records,
-                    const std::function<std::string()>& draw,
-                    const std::function<bool(std::uint64_t most_lines)>& enough, std::ostream& out,
-                    std::ostream& errors) {
+                    const std::function<std::string()>& draw, const EnoughLeft& enough,
+                    std::ostream& out, std::ostream& errors) {
     if (request.count > kMostPasswords) {
         errors << "At most " << kMostPasswords << " passwords can be asked for at once.\n";
         return 1;
     }
     try {
         auto appending = records.open_for_append();
+        const RecordsFile::Codec codec = records.codec(*appending);
         LockedReader reader(*appending);
-        if (!request.allow_repeats && !enough(appending->stamp().size)) {
+        if (!request.allow_repeats && !enough(appending->stamp().size, *codec)) {
             return 1;
         }
         // A few passwords are looked for in one read of the file, which costs next to no
@@ -316,7 +304,7 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
             if (few) {
                 std::vector<std::string> stored;
                 for (std::size_t k : which) {
-                    stored.push_back(records.as_stored(drawn[k]));
+                    stored.push_back(records.stored(*codec, drawn[k]));
                 }
                 index =
                     RecordsFile::index(*appending, 0, std::make_shared<RecordsIndex::Only>(stored));
@@ -332,7 +320,7 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
         std::vector<bool> on_record;
         std::unordered_set<std::string> fresh;
         std::string printed;
-        std::string new_lines;
+        std::vector<std::string> new_passwords;
         for (std::uint64_t done = 0; done < request.count; done += drawn.size()) {
             const auto size = static_cast<std::size_t>(std::min(slice, request.count - done));
             drawn.assign(size, {});
@@ -349,7 +337,7 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
                 std::vector<std::size_t> again;
                 for (std::size_t k : unchecked) {
                     const bool on = fresh.count(drawn[k]) != 0 ||
-                                    index->contains(records.as_stored(drawn[k]), reader);
+                                    index->contains(records.stored(*codec, drawn[k]), reader);
                     if (on && !request.allow_repeats) {
                         drawn[k] = draw();
                         again.push_back(k);
@@ -363,21 +351,24 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
                 unchecked.swap(again);
             }
             printed.clear();
-            new_lines.clear();
+            new_passwords.clear();
             for (std::size_t k = 0; k < size; ++k) {
                 if (!on_record[k]) {
-                    new_lines.append(drawn[k]).append(RecordsFile::kLineEnd);
+                    new_passwords.push_back(drawn[k]);
                 }
                 printed.append(drawn[k]).append("\n");
             }
             // On the disk before anyone sees them.
-            RecordsFile::append_lines(*appending, new_lines, few ? nullptr : &*index);
+            RecordsFile::append_all(*appending, *codec, new_passwords, few ? nullptr : &*index);
             if (!out.write(printed.data(), static_cast<std::streamsize>(printed.size()))) {
                 break;
             }
         }
     } catch (const platform::FileError& error) {
         errors << kCantLoadFile << ' ' << error.what() << '\n';
+        return 1;
+    } catch (const RecordsKeyError& error) {
+        errors << error.what() << '\n';
         return 1;
     }
     if (!out.flush()) {

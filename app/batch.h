@@ -49,12 +49,14 @@ int generate_passphrases(const BatchRequest& request, RecordsFile& records,
                          platform::RandomSource& random, const platform::TextEncoding& encoding,
                          std::ostream& out, std::ostream& errors);
 
-// Draws, checks and records `request.count` of what `draw` gives, after `enough` (given an upper
-// bound on the records' lines) agreed that so many new ones exist; see `generate_batch`.
+// Whether enough new passwords exist, given an upper bound on the records' lines and their form.
+using EnoughLeft = std::function<bool(std::uint64_t most_lines, const RecordCodec& codec)>;
+
+// Draws, checks and records `request.count` of what `draw` gives, after `enough` agreed that so
+// many new ones exist; see `generate_batch`.
 int draw_and_record(const BatchRequest& request, RecordsFile& records,
-                    const std::function<std::string()>& draw,
-                    const std::function<bool(std::uint64_t most_lines)>& enough, std::ostream& out,
-                    std::ostream& errors);
+                    const std::function<std::string()>& draw, const EnoughLeft& enough,
+                    std::ostream& out, std::ostream& errors);
 
 // Reads the secure source in large blocks: one system call for many passwords.
 class BufferedRandom : public platform::RandomSource {

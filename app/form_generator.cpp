@@ -38,6 +38,8 @@ void frmMain::generate_password() {
         message = generate_and_record(*appending);
     } catch (const platform::FileError& error) {
         message = with_reason(kCantLoadFile, error);
+    } catch (const RecordsKeyError& error) {
+        message = error.what();
     }
     // Shown only once the records file is let go: while it is open for appending, it is locked,
     // and a script writing to it would wait for the message box.

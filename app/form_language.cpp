@@ -35,6 +35,7 @@ void frmMain::Dil() {
         {"EveryClass", &chkEveryClass},
         {"NoLookAlikes", &chkNoLookAlikes},
         {"Words", &chkWords},
+        {"PrivateRecords", &chkPrivate},
         {"WordCount", &lblWordCount},
         {"Separator", &lblSeparator},
         {"WordListLicence", &lblWordList},

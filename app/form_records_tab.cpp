@@ -35,14 +35,14 @@ void frmMain::cmdSifreSil_Click() {
     const bool all = optAll.value() != 0;
     const std::string text = lstSifreler.list_text();
     records.rewrite(
-        [all, text](RecordsFile& file) {
+        [all, text](RecordsFile& file) -> std::size_t {
             if (all) {
                 file.delete_all();
-            } else {
-                file.delete_matching(text);
+                return 0;
             }
+            return file.delete_matching(text);
         },
-        [this, all, tab_controls](std::exception_ptr failure) {
+        [this, all, tab_controls](std::exception_ptr failure, std::size_t unreadable) {
             for (Control* control : tab_controls) {
                 control->set_enabled(true);
             }
@@ -51,6 +51,7 @@ void frmMain::cmdSifreSil_Click() {
                     std::rethrow_exception(failure);
                 }
                 lstSifreler.clear_items();
+                tell_unreadable(unreadable);
                 if (all) {
                     records.list_cleared();
                 } else {

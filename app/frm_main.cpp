@@ -24,9 +24,11 @@ frmMain::frmMain(Services services)
       controls_(build_controls()),
       places_(services.program, services.files),
       objFSO(services.files),
-      objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName))),
-      records(services.files, objSifreler.path(), services.tasks, services.window) {
+      objSifreler(services.files, places_.data_file(std::string(RecordsFile::kFileName)),
+                  std::make_shared<RecordKeys>(services.crypto, services.keys)),
+      records(objSifreler, services.tasks, services.window) {
     bind_events();
+    records.on_indexed = [this] { guarded([this] { records_indexed(); }); };
     services_.clipboard.on_secret_copied = [this](const std::string& text, bool selection) {
         guarded([&] { secret_copied(text, selection); });
     };
@@ -101,6 +103,7 @@ void frmMain::bind_events() {
     bind(SSTab1.TabClick, &frmMain::SSTab1_Click);
     bind(lstSifreler.Click, &frmMain::lstSifreler_Click);
     bind(cmdSifreSil.Click, &frmMain::cmdSifreSil_Click);
+    bind(chkPrivate.Click, &frmMain::chkPrivate_Click);
     bind(chkAutoStart.Click, &frmMain::chkAutoStart_Click);
     bind(cmdGizle.Click, &frmMain::cmdGizle_Click);
     bind(cmKapat.Click, &frmMain::cmKapat_Click);

@@ -163,6 +163,12 @@ class frmMain {
     void lstSifreler_Click();
     void cmdSifreSil_Click();
 
+    // ---- Private records ----
+    void chkPrivate_Click();
+    // Tells the user, once a run, of lines that do not read as records.
+    void tell_unreadable(std::size_t count);
+    void records_indexed();
+
     void guarded(const std::function<void()>& handler);
     // Chooses an option button and clears the others in its container.
     void select_option(Control& option);
@@ -231,6 +237,7 @@ class frmMain {
     Control& txtWordCount = control("txtWordCount");
     Control& lblSeparator = control("lblSeparator");
     Control& txtSeparator = control("txtSeparator");
+    Control& chkPrivate = control("chkPrivate");
     // Tab "About"
     Control& lblVersion = control("lblVersion");
     Control& lblDescription = control("lblDescription");
@@ -280,6 +287,8 @@ class frmMain {
     // selection.
     std::string strPanodaki;
     std::string strSecimdeki;
+
+    bool blnUnreadableTold = false;
 };
 
 }  // namespace app

@@ -83,6 +83,9 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         {"lblSeparator", K::Label, "SSTab1", kTabOptions, "Ayırıcı:", {2520, 3615, 735, 255}},
         {"txtSeparator", K::TextBox, "SSTab1", kTabOptions, "", {3255, 3555, 495, 375}, 39, "", 0,
          true, " "},
+        // Shows what the records file says it is, once it has been read.
+        {"chkPrivate", K::CheckBox, "SSTab1", kTabOptions, "Kayıt&ları şifreli sakla",
+         {360, 4035, 3855, 375}, 40},
 
         // Tab "About"
         {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},

@@ -5,10 +5,12 @@
 #include <stdexcept>
 
 #include "app/line_splitter.h"
+#include "app/record_codec.h"
 
 namespace app {
 
-ListItems ListItems::from_lines(std::string text, std::string_view skipped) {
+ListItems ListItems::from_lines(std::string text, std::string_view skipped,
+                                std::shared_ptr<const RecordCodec> codec) {
     if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("The list is too large to show.");
     }
@@ -31,6 +33,7 @@ ListItems ListItems::from_lines(std::string text, std::string_view skipped) {
     ListItems items;
     items.text_ = std::move(shared);
     items.starts_ = std::move(starts);
+    items.codec_ = std::move(codec);
     return items;
 }
 
@@ -43,12 +46,23 @@ std::string_view ListItems::up_to(std::size_t index, std::size_t limit) const {
     return rest.substr(0, end == std::string_view::npos ? limit : end);
 }
 
-std::string_view ListItems::at(std::size_t index) const {
-    return up_to(index, std::string_view::npos);
+std::string ListItems::at(std::size_t index) const {
+    const std::string_view line = up_to(index, std::string_view::npos);
+    if (!codec_) {
+        return std::string(line);
+    }
+    return codec_->password_of(line).value_or(std::string());
 }
 
 std::string ListItems::shown(std::size_t index) const {
-    std::string_view item = up_to(index, kShownBytes + 1);
+    std::optional<std::string> read;
+    if (codec_) {
+        read = codec_->password_of(up_to(index, std::string_view::npos));
+        if (!read) {
+            return std::string(kUnreadable);
+        }
+    }
+    std::string_view item = read ? std::string_view(*read) : up_to(index, kShownBytes + 1);
     if (item.size() <= kShownBytes) {
         return std::string(item);
     }

@@ -8,6 +8,8 @@
 
 namespace app {
 
+class RecordCodec;
+
 // The items of a list box, kept as one text and where each item starts in it, so that ten million
 // records cost little more than the file they came from.
 class ListItems {
@@ -15,14 +17,20 @@ class ListItems {
     // How much of an item a list shows; a record megabytes long stays whole in the file.
     static constexpr std::size_t kShownBytes = 1000;
 
+    // What a row shows for a line that does not read back as a record.
+    static constexpr std::string_view kUnreadable = "\xE2\x9A\xA0 okunamayan kay\xC4\xB1t";
+
     ListItems() = default;
     // Every line of `text` except the lines equal to `skipped`, the piece after the last line end
-    // included. A text of 4 GiB or more is refused with std::length_error.
-    static ListItems from_lines(std::string text, std::string_view skipped);
+    // included. With `codec`, each line is read back through it as its row is asked for. A text of
+    // 4 GiB or more is refused with std::length_error.
+    static ListItems from_lines(std::string text, std::string_view skipped,
+                                std::shared_ptr<const RecordCodec> codec = {});
 
     std::size_t size() const { return starts_ ? starts_->size() : 0; }
     bool empty() const { return size() == 0; }
-    std::string_view at(std::size_t index) const;
+    // The record; empty for a line that does not read back as one.
+    std::string at(std::size_t index) const;
     // The item as a list shows it: beyond kShownBytes cut at a character and ended with "…".
     std::string shown(std::size_t index) const;
 
@@ -32,6 +40,7 @@ class ListItems {
     // Copies share both, so handing the items to a view costs nothing.
     std::shared_ptr<const std::string> text_;
     std::shared_ptr<const std::vector<std::uint32_t>> starts_;
+    std::shared_ptr<const RecordCodec> codec_;
 };
 
 }  // namespace app

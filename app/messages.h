@@ -33,6 +33,17 @@ inline constexpr const char* kCopied =
 inline constexpr const char* kCopyFailed =
     "The password could not be put on the clipboard, so nothing was copied. Please try again.";
 
+inline constexpr const char* kPrivateOn =
+    "Your records are now private: the records file is encrypted, and its key is kept in this "
+    "desktop's keyring.\r\n\r\nWrite down this recovery key and keep it somewhere safe. It is "
+    "shown only now. Without it, nobody (Keymint included) can read the records once the keyring "
+    "is lost, or on another computer.";
+inline std::string unreadable_lines(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " line" : " lines") +
+           " of the records file could not be read as records (damaged, or written by another "
+           "program). They were kept as they are.";
+}
+
 // A message followed, after a blank line, by what the system said went wrong.
 inline std::string with_reason(const std::string& text, const std::exception& error) {
     return text + "\r\n\r\n" + error.what();

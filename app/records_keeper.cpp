@@ -33,9 +33,9 @@ std::string stored_bytes_before(RecordsFile& file, std::uint64_t end, std::size_
 
 }  // namespace
 
-RecordsKeeper::RecordsKeeper(platform::FileSystem& files, std::string path, platform::Tasks& tasks,
+RecordsKeeper::RecordsKeeper(RecordsFile file, platform::Tasks& tasks,
                              platform::WindowSystem& window)
-    : files_(files), file_(files, std::move(path)), tasks_(tasks), window_(window) {}
+    : file_(std::move(file)), tasks_(tasks), window_(window) {}
 
 void RecordsKeeper::start() {
     start_build();
@@ -54,6 +54,8 @@ void RecordsKeeper::start_build() {
     const int build = ++builds_;
     struct Built {
         std::shared_ptr<RecordsIndex> index;
+        RecordsFile::Codec codec;
+        bool is_private = false;
         bool lock_busy = false;
     };
     auto built = std::make_shared<Built>();
@@ -66,9 +68,13 @@ void RecordsKeeper::start_build() {
                     built->lock_busy = true;
                     return;
                 }
+                built->is_private = RecordsFile::private_key_id(*locked).has_value();
+                built->codec = file.codec(*locked);
                 built->index = std::make_shared<RecordsIndex>(RecordsFile::index(*locked));
             } catch (const std::exception&) {
-                // Without an index the check reads the file, and reports why it cannot.
+                // Without an index the check reads the file, and reports why it cannot: a
+                // private file whose key is missing among other reasons.
+                built->index.reset();
             }
         },
         while_alive([this, build, built] {
@@ -81,6 +87,11 @@ void RecordsKeeper::start_build() {
             }
             building_ = false;
             index_ = built->index;
+            codec_ = built->codec;
+            private_ = built->is_private;
+            if (on_indexed) {
+                on_indexed();
+            }
             run_waiting();
         }));
 }
@@ -116,7 +127,11 @@ std::unique_ptr<platform::AppendFile> RecordsKeeper::open_for_check() {
 }
 
 void RecordsKeeper::append(platform::AppendFile& file, std::string_view password) {
-    RecordsFile::append(file, password, index_.get());
+    if (index_) {
+        RecordsFile::append(file, *codec_, password, index_.get());
+    } else {
+        RecordsFile::append(file, *file_.codec(file), password);
+    }
 }
 
 void RecordsKeeper::wait_for_lock() {
@@ -163,7 +178,7 @@ void RecordsKeeper::run_waiting() {
 bool RecordsKeeper::is_on_record(std::string_view candidate, platform::AppendFile& file) {
     if (index_) {
         LockedReader reader(file);
-        return index_->contains(files_.as_stored(candidate), reader);
+        return index_->contains(file_.stored(*codec_, candidate), reader);
     }
     return file_.is_on_record(candidate);
 }
@@ -229,23 +244,27 @@ void RecordsKeeper::read_list(std::function<void(ListItems)> done,
         }));
 }
 
-void RecordsKeeper::rewrite(std::function<void(RecordsFile&)> work,
-                            std::function<void(std::exception_ptr)> done) {
+void RecordsKeeper::rewrite(std::function<std::size_t(RecordsFile&)> work,
+                            std::function<void(std::exception_ptr, std::size_t)> done) {
     rewriting_ = true;
     show_busy();
-    auto error = std::make_shared<std::exception_ptr>();
+    struct Result {
+        std::exception_ptr error;
+        std::size_t value = 0;
+    };
+    auto result = std::make_shared<Result>();
     tasks_.run(
-        [file = file_, work = std::move(work), error]() mutable {
+        [file = file_, work = std::move(work), result]() mutable {
             try {
-                work(file);
+                result->value = work(file);
             } catch (...) {
-                *error = std::current_exception();
+                result->error = std::current_exception();
             }
         },
-        while_alive([this, error, done = std::move(done)] {
+        while_alive([this, result, done = std::move(done)] {
             rewriting_ = false;
             list_stamp_.reset();
-            done(*error);
+            done(result->error, result->value);
             // The file was replaced: index it anew now rather than at the next click.
             index_.reset();
             start_build();

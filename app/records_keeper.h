@@ -19,8 +19,7 @@ namespace app {
 // busy pointer; the window keeps answering.
 class RecordsKeeper {
   public:
-    RecordsKeeper(platform::FileSystem& files, std::string path, platform::Tasks& tasks,
-                  platform::WindowSystem& window);
+    RecordsKeeper(RecordsFile file, platform::Tasks& tasks, platform::WindowSystem& window);
     RecordsKeeper(const RecordsKeeper&) = delete;
     RecordsKeeper& operator=(const RecordsKeeper&) = delete;
 
@@ -43,6 +42,11 @@ class RecordsKeeper {
     // an index (the file could not be read) the file is read whole, failing as a read does.
     bool is_on_record(std::string_view candidate, platform::AppendFile& file);
 
+    // Whether the file said its records are private when it was last indexed.
+    bool records_private() const { return private_; }
+    // Called on the window's thread after each index build.
+    std::function<void()> on_indexed;
+
     // True when the file is as the last list read it.
     bool list_unchanged();
     // Reads the records for the list off the window's thread. Only the latest request's `done`
@@ -53,10 +57,10 @@ class RecordsKeeper {
     // file.
     void list_cleared();
 
-    // Rewrites the file with `work` off the window's thread; `done` receives its error or nullptr.
-    // Generate clicks wait for it.
-    void rewrite(std::function<void(RecordsFile&)> work,
-                 std::function<void(std::exception_ptr)> done);
+    // Rewrites the file with `work` off the window's thread; `done` receives its error or nullptr,
+    // and what `work` returned. Generate clicks wait for it.
+    void rewrite(std::function<std::size_t(RecordsFile&)> work,
+                 std::function<void(std::exception_ptr, std::size_t)> done);
 
   private:
     void start_build();
@@ -66,11 +70,12 @@ class RecordsKeeper {
     // Wraps `done` so that it does nothing once this object is gone.
     std::function<void()> while_alive(std::function<void()> done);
 
-    platform::FileSystem& files_;
     RecordsFile file_;
     platform::Tasks& tasks_;
     platform::WindowSystem& window_;
     std::shared_ptr<RecordsIndex> index_;
+    RecordsFile::Codec codec_;  // the form of the records the index was built from
+    bool private_ = false;
     enum class Again { No, AfterLock, AfterBuild };
     Again again_ = Again::No;  // whether the running action asked to run again, and when
     bool lock_waiting_ = false;

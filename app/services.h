@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/crypto.h"
 #include "platform/file_system.h"
 #include "platform/instance_flag.h"
+#include "platform/key_store.h"
 #include "platform/message_box.h"
 #include "platform/program_info.h"
 #include "platform/random_source.h"
@@ -33,6 +35,9 @@ struct Services {
     platform::TextEncoding& encoding;
     platform::Tasks& tasks;
     platform::Timer& timer;
+    // What private records are made with; without either, they are refused.
+    const platform::Crypto* crypto;
+    platform::KeyStore* keys;
 };
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "app/file_places.h"
 #include "app/generator.h"
 #include "app/messages.h"
+#include "app/private_records.h"
 #include "app/text.h"
 #include "app/words.h"
 
@@ -51,6 +52,15 @@ bool is_number(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == text.npos;
 }
 
+// --private and --recover go alone.
+std::string another_action(CommandLine& line, CommandLine::Action action) {
+    if (line.action != CommandLine::Action::OpenWindow && line.action != action) {
+        return "goes alone, without --generate or another of --private and --recover";
+    }
+    line.action = action;
+    return {};
+}
+
 const std::array kOptions = {
     Option{"-h", "--help", "", "show this help and exit",
            [](CommandLine& line, std::string_view) {
@@ -66,6 +76,10 @@ const std::array kOptions = {
            }},
     Option{"", "--generate", "", "print passwords, one a line, and record them; no window",
            [](CommandLine& line, std::string_view) {
+               if (line.action == CommandLine::Action::SetPrivate ||
+                   line.action == CommandLine::Action::Recover) {
+                   return std::string("does not go with --private or --recover");
+               }
                if (line.action == CommandLine::Action::OpenWindow) {
                    line.action = CommandLine::Action::Generate;
                }
@@ -133,6 +147,20 @@ const std::array kOptions = {
                return std::string();
            },
            true},
+    Option{"", "--private", "on|off",
+           "encrypt the records file (on: prints the recovery key) or back to plain text",
+           [](CommandLine& line, std::string_view value) {
+               if (value != "on" && value != "off") {
+                   return wants(value, "on or off");
+               }
+               line.private_on = value == "on";
+               return another_action(line, CommandLine::Action::SetPrivate);
+           }},
+    Option{"", "--recover", "", "put the key of private records back, from the recovery key on "
+                                "standard input",
+           [](CommandLine& line, std::string_view) {
+               return another_action(line, CommandLine::Action::Recover);
+           }},
 };
 
 const Option* find_option(std::string_view argument) {
@@ -200,7 +228,10 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
         length_given = length_given || option->long_name == "--length";
         separator_given = separator_given || option->long_name == "--separator";
     }
-    if (script_option != nullptr && line.action == CommandLine::Action::OpenWindow) {
+    const bool other_action = line.action == CommandLine::Action::OpenWindow ||
+                              line.action == CommandLine::Action::SetPrivate ||
+                              line.action == CommandLine::Action::Recover;
+    if (script_option != nullptr && other_action) {
         return refuse(name_of(*script_option) + " goes with --generate");
     }
     if (classes_given && line.batch.custom_list) {
@@ -228,8 +259,11 @@ std::string usage_text() {
         "                          [--every-class] [--no-look-alikes] [--allow-repeats]\n"
         "  or:  keymint --generate --words N [--separator S] [--word-list FILE] [-n COUNT]\n"
         "                          [--allow-repeats]\n"
+        "  or:  keymint --private on|off\n"
+        "  or:  keymint --recover < recovery-key.txt\n"
         "Draws random passwords in a small window and keeps a record of them; with --generate,\n"
-        "prints them for scripts, by the window's rules and into the same records.\n\n";
+        "prints them for scripts, by the window's rules and into the same records.\n"
+        "Exit status: 0 done, 1 refused (the reason on standard error), 2 bad use.\n\n";
     for (const auto& option : kOptions) {
         std::string names = option.short_name.empty() ? "      "
                                                       : "  " + std::string(option.short_name) +
@@ -249,7 +283,8 @@ std::string version_text() {
 }
 
 std::optional<int> answer_without_window(int argc, const char* const* argv, std::ostream& out,
-                                         std::ostream& error, const BatchRunner& generate) {
+                                         std::ostream& error, const BatchRunner& generate,
+                                         const RecordsRunner& records) {
     CommandLine line = parse_command_line(argc, argv);
     switch (line.action) {
         case CommandLine::Action::OpenWindow:
@@ -266,6 +301,13 @@ std::optional<int> answer_without_window(int argc, const char* const* argv, std:
             }
             line.error = "keymint: --generate is not available here";
             break;
+        case CommandLine::Action::SetPrivate:
+        case CommandLine::Action::Recover:
+            if (records) {
+                return records(line);
+            }
+            line.error = "keymint: --private and --recover are not available here";
+            break;
         case CommandLine::Action::Refuse:
             break;
     }
@@ -276,7 +318,7 @@ std::optional<int> answer_without_window(int argc, const char* const* argv, std:
 int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& program,
                        platform::FileSystem& files, platform::RandomSource& random,
                        const platform::TextEncoding& encoding, std::ostream& out,
-                       std::ostream& errors) {
+                       std::ostream& errors, std::shared_ptr<app::RecordKeys> keys) {
     app::FilePlaces places(program, files);
     try {
         places.prepare(files);
@@ -306,9 +348,61 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
             return 1;
         }
     }
-    app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)));
+    app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)),
+                             std::move(keys));
     app::BufferedRandom buffered(random);
     return app::generate_batch(batch, records, buffered, encoding, out, errors);
+}
+
+int change_records(const CommandLine& line, platform::ProgramInfo& program,
+                   platform::FileSystem& files, platform::RandomSource& random,
+                   std::shared_ptr<app::RecordKeys> keys, std::istream& in, std::ostream& out,
+                   std::ostream& errors) {
+    app::FilePlaces places(program, files);
+    try {
+        places.prepare(files);
+        app::RecordsFile records(
+            files, places.data_file(std::string(app::RecordsFile::kFileName)), std::move(keys));
+        std::size_t unreadable = 0;
+        if (line.action == CommandLine::Action::Recover) {
+            std::string code;
+            std::getline(in, code);
+            app::recover_key(records, code);
+            errors << "keymint: the key of the private records is back in this desktop's "
+                      "keyring.\n";
+        } else if (line.private_on) {
+            auto done = app::turn_private_on(records, random);
+            if (!done) {
+                errors << "keymint: the records are private already.\n";
+                return 0;
+            }
+            unreadable = done->unreadable;
+            errors << "keymint: the records are now private. Below is their recovery key, shown "
+                      "only now: keep it safe. Without it nobody, Keymint included, can read the "
+                      "records once this desktop's keyring is lost, or on another computer. "
+                      "Give it to keymint --recover to put the key back.\n";
+            out << done->recovery_code << '\n' << std::flush;
+        } else {
+            auto done = app::turn_private_off(records);
+            if (!done) {
+                errors << "keymint: the records are plain text already.\n";
+                return 0;
+            }
+            unreadable = *done;
+            errors << "keymint: the records are plain text again.\n";
+        }
+        if (unreadable > 0) {
+            errors << "keymint: " << app::unreadable_lines(unreadable) << '\n';
+        }
+        return 0;
+    } catch (const platform::FileError& problem) {
+        errors << app::kCantLoadFile << ' ' << problem.what() << '\n';
+    } catch (const app::RecordsKeyError& problem) {
+        errors << "keymint: " << problem.what() << '\n';
+    } catch (const platform::CryptoError& problem) {
+        errors << "keymint: " << problem.what() << '\n';
+    }
+    return 1;
 }
 
 }  // namespace program

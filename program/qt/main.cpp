@@ -19,10 +19,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/openssl_crypto.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_instance_flag.h"
 #include "platform/posix/posix_program_info.h"
 #include "platform/posix/posix_random_source.h"
+#include "platform/posix/secret_service_key_store.h"
 #include "platform/posix/utf8_encoding.h"
 #include "platform/posix/xdg_autostart.h"
 #include "platform/qt/artwork.h"
@@ -191,6 +193,13 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
     });
 }
 
+platform::posix::OpenSslCrypto crypto;
+platform::posix::SecretServiceKeyStore key_store;
+
+std::shared_ptr<app::RecordKeys> record_keys() {
+    return std::make_shared<app::RecordKeys>(&crypto, &key_store);
+}
+
 // `keymint --generate ...` prints passwords for a script and needs no display.
 int generate_for_script(const app::BatchRequest& request) {
     platform::posix::PosixProgramInfo program;
@@ -198,7 +207,16 @@ int generate_for_script(const app::BatchRequest& request) {
     platform::posix::PosixRandomSource random;
     platform::posix::Utf8Encoding encoding;
     return program::generate_passwords(request, program, files, random, encoding, std::cout,
-                                       std::cerr);
+                                       std::cerr, record_keys());
+}
+
+// `keymint --private on|off` and `keymint --recover`.
+int change_records(const program::CommandLine& line) {
+    platform::posix::PosixProgramInfo program;
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    return program::change_records(line, program, files, random, record_keys(), std::cin,
+                                   std::cout, std::cerr);
 }
 
 }  // namespace
@@ -206,7 +224,8 @@ int generate_for_script(const app::BatchRequest& request) {
 int main(int argc, char** argv) {
     forbid_core_dumps();
     if (auto exit_code =
-            program::answer_without_window(argc, argv, std::cout, std::cerr, generate_for_script)) {
+            program::answer_without_window(argc, argv, std::cout, std::cerr, generate_for_script,
+                                           change_records)) {
         return *exit_code;
     }
     if (!display_available()) {

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "app/frm_main.h"
+#include "platform/posix/openssl_crypto.h"
+#include "platform/posix/secret_service_key_store.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_tasks.h"
 #include "platform/qt/qt_window.h"
@@ -27,6 +29,8 @@ class QtDesktop {
     platform::qt::QtShell shell;
     platform::qt::QtTasks tasks;
     platform::qt::QtTimer timer;
+    platform::posix::OpenSslCrypto crypto;
+    platform::posix::SecretServiceKeyStore keys;
 };
 
 }  // namespace program::qt

@@ -43,11 +43,14 @@ struct FormHarness {
     doubles::FakeTextEncoding encoding;
     doubles::HeldTasks tasks;
     doubles::ManualTimer timer;
+    native::Crypto crypto;
+    doubles::FakeKeyStore keys;
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
         return {program,   files,     random, messages, sound,    instance, window,
-                *registry, clipboard, tray,   shell,    encoding, tasks,    timer};
+                *registry, clipboard, tray,   shell,    encoding, tasks,    timer,
+                &crypto,   &keys};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

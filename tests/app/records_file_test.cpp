@@ -62,13 +62,13 @@ TEST_F(RecordsFileTest, IsCreatedWithTheFirstLineForItsOwnerOnly) {
 
 TEST_F(RecordsFileTest, AppendingRecreatesAMissingFileAndNeverJoinsAnUnfinishedLine) {
     auto appending = records.open_for_append();
-    app::RecordsFile::append(*appending, "first");
+    app::RecordsFile::append(*appending, app::PlainRecords(), "first");
     appending.reset();
     EXPECT_EQ(doubles::read_file(records.path()), "temppass\r\nfirst\r\n");
 
     doubles::write_file(records.path(), "temppass\r\nhand-edited");
     appending = records.open_for_append();
-    app::RecordsFile::append(*appending, "second");
+    app::RecordsFile::append(*appending, app::PlainRecords(), "second");
     EXPECT_EQ(doubles::read_file(records.path()), "temppass\r\nhand-edited\r\nsecond\r\n");
     EXPECT_TRUE(records.is_on_record("hand-edited"));
     EXPECT_TRUE(records.is_on_record("second"));
@@ -78,7 +78,7 @@ TEST_F(RecordsFileTest, AnEmptyFileHoldsNoRecordsAndGetsItsFirstLineBeforeAnAppe
     doubles::write_file(records.path(), "");
     EXPECT_FALSE(records.is_on_record("temppass"));
     auto appending = records.open_for_append();
-    app::RecordsFile::append(*appending, "abc");
+    app::RecordsFile::append(*appending, app::PlainRecords(), "abc");
     EXPECT_EQ(doubles::read_file(records.path()), "temppass\r\nabc\r\n");
 }
 
@@ -135,7 +135,7 @@ TEST_F(RecordsFileTest, HostileFilesLoseNoRecord) {
         EXPECT_EQ(listed, c.listed);
 
         doubles::write_file(records.path(), c.file);
-        app::RecordsFile::append(*records.open_for_append(), "new");
+        app::RecordsFile::append(*records.open_for_append(), app::PlainRecords(), "new");
         EXPECT_EQ(doubles::read_file(records.path()), c.after_append);
         EXPECT_TRUE(records.is_on_record("new"));
 

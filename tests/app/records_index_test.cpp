@@ -135,7 +135,7 @@ TEST(RecordsIndex, FollowsItsOwnAppendsOnly) {
     app::RecordsFile records(files, folder.file("sifreler.dat"));
     auto locked = records.open_for_append();
     auto index = app::RecordsFile::index(*locked);
-    app::RecordsFile::append(*locked, "first", &index);
+    app::RecordsFile::append(*locked, app::PlainRecords(), "first", &index);
     app::LockedReader file(*locked);
     ASSERT_TRUE(index.up_to_date(file));
     EXPECT_TRUE(index.contains("first", file));

@@ -50,7 +50,7 @@ TEST(RecordsLock, AnAppenderWaitsForTheHolderOfTheLock) {
         char byte = 1;
         (void)::write(ready[1], &byte, 1);
         ::usleep(300'000);
-        app::RecordsFile::append(*holding, "written-while-holding");
+        app::RecordsFile::append(*holding, app::PlainRecords(), "written-while-holding");
         return 0;
     });
     char byte = 0;
@@ -75,7 +75,7 @@ TEST(RecordsLock, RecordsAppendedDuringADeleteAreKept) {
     pid_t script = in_child([&] {
         for (int i = 0; i < kAppends; ++i) {
             auto appending = records.open_for_append();
-            app::RecordsFile::append(*appending, "during-" + std::to_string(i));
+            app::RecordsFile::append(*appending, app::PlainRecords(), "during-" + std::to_string(i));
             appending.reset();
             ::usleep(200);
         }
@@ -117,7 +117,7 @@ TEST(RecordsLock, AWindowAndAScriptAtOnceLeaveAValidRecordsFile) {
         std::string password = "window" + std::to_string(1000 + i);
         auto appending = records.open_for_append();
         if (!records.is_on_record(password)) {
-            app::RecordsFile::append(*appending, password);
+            app::RecordsFile::append(*appending, app::PlainRecords(), password);
         }
     }
     ASSERT_EQ(wait_for(script), 0);
@@ -191,7 +191,7 @@ TEST(RecordsLock, TheWindowStartsWhileAScriptHoldsTheLock) {
         char byte = 1;
         (void)::write(ready[1], &byte, 1);
         (void)::read(release[0], &byte, 1);  // held until the window is up
-        app::RecordsFile::append(*holding, "from-the-script");
+        app::RecordsFile::append(*holding, app::PlainRecords(), "from-the-script");
         return 0;
     });
     char byte = 0;

@@ -111,7 +111,7 @@ TEST(Inventory, NamesAreUniqueAndContainersComeFirst) {
             << control.name << " before " << control.container;
         EXPECT_TRUE(seen.insert(control.name).second) << control.name;
     }
-    EXPECT_EQ(app::frmMain_inventory().size(), 54u);
+    EXPECT_EQ(app::frmMain_inventory().size(), 55u);
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Inventory, WindowPlanControls, ::testing::Values(
     ControlRow{"FirstOptionOfItsGroup", "optSecililer", {24, 392, 89, 33}, {36, 588, 134, 50}, 10, true, false, true},
     ControlRow{"NextOptionOfTheSameGroup", "optAll", {24, 416, 81, 33}, {36, 624, 122, 50}, 11, false, false, true},
     ControlRow{"LoneOptionInItsPictureBox", "blnOzelKarakterler", {32, 264, 193, 25}, {48, 396, 290, 38}, 19, true, false, false},
-    ControlRow{"LinkTakesTheFocusAfterEveryOtherControl", "Label1", {8, 480, 105, 17}, {12, 720, 158, 26}, 28, true, true, true},
+    ControlRow{"LinkTakesTheFocusAfterEveryOtherControl", "Label1", {8, 480, 105, 17}, {12, 720, 158, 26}, 29, true, true, true},
     ControlRow{"LabelNotBoundIsPlain", "Label2", {8, 464, 80, 17}, {12, 696, 120, 26}, -1, false, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on

@@ -4,12 +4,15 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/clipboard.h"
 #include "platform/instance_flag.h"
+#include "platform/key_store.h"
 #include "platform/message_box.h"
 #include "platform/program_info.h"
 #include "platform/random_source.h"
@@ -170,6 +173,29 @@ class FakeTextEncoding : public platform::TextEncoding {
         return !refused.contains(std::string(code_point));
     }
     std::set<std::string> refused;
+};
+
+// A keyring in memory; `refusal`, when set, is what every call throws (none running, locked).
+class FakeKeyStore : public platform::KeyStore {
+  public:
+    std::optional<std::string> find(const std::string& id) override {
+        fail_if_refusing();
+        auto kept = keys.find(id);
+        return kept == keys.end() ? std::nullopt : std::optional<std::string>(kept->second);
+    }
+    void keep(const std::string& id, std::string_view key, const std::string&) override {
+        fail_if_refusing();
+        keys[id] = std::string(key);
+    }
+    std::map<std::string, std::string> keys;
+    std::string refusal;
+
+  private:
+    void fail_if_refusing() const {
+        if (!refusal.empty()) {
+            throw platform::KeyStoreError(refusal);
+        }
+    }
 };
 
 class FakeTray : public platform::Tray {

@@ -53,7 +53,7 @@ class InstalledStartupTest : public QObject {
         window = std::make_unique<platform::qt::QtWindow>();
         registry = platform::posix::make_user_registry(home->file("config"));
         form = app::Main({*program, files, random, messages, sound, instance, *window, *registry,
-                          clipboard, tray, shell, encoding, tasks, timer},
+                          clipboard, tray, shell, encoding, tasks, timer, nullptr, nullptr},
                          [this](app::frmMain& form) { window->build(form); });
         form->raise_activate();
     }

@@ -81,7 +81,7 @@ class TextFitTest : public WindowFixture {
                                     .arg(room.width())
                                     .arg(room.height())));
         }
-        QCOMPARE(checked, 36);
+        QCOMPARE(checked, 37);
     }
 };
 
