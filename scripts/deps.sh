@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation2
   util-linux strace
   at-spi2-core python3-pyatspi dbus
+  libssl-dev libsecret-1-dev gnome-keyring libsecret-tools
 )
 wine=false
 for flag in "$@"; do

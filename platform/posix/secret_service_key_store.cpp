@@ -32,6 +32,10 @@ struct ErrorFree {
         what = "No keyring answers on this desktop session: the Secret Service "
                "(org.freedesktop.secrets, which gnome-keyring, KWallet and KeePassXC provide) is "
                "not running.";
+    } else if (error && error->domain == G_DBUS_ERROR &&
+               error->code == G_DBUS_ERROR_UNKNOWN_OBJECT) {
+        what = "The desktop's keyring has no default keyring to keep the key in: it was not "
+               "made, or not unlocked, when the desktop asked.";
     } else if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_CANCELLED) {
         what = "The keyring stayed locked: it was not unlocked when the desktop asked.";
     } else if (error && error->domain == SECRET_ERROR && error->code == SECRET_ERROR_IS_LOCKED) {
