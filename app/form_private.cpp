@@ -46,7 +46,9 @@ void frmMain::chkPrivate_Click() {
 }
 
 void frmMain::records_indexed() {
-    chkPrivate.set_value(records.records_private() ? 1 : 0);
+    if (auto is_private = records.records_private()) {
+        chkPrivate.set_value(*is_private ? 1 : 0);
+    }
 }
 
 void frmMain::tell_unreadable(std::size_t count) {

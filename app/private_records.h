@@ -10,7 +10,7 @@
 namespace app {
 
 struct PrivateOn {
-    std::string recovery_code;  // shown once: the only way back to the records without the keyring
+    std::string recovery_code;   // shown once: the only way back to the records without the keyring
     std::size_t unreadable = 0;  // lines kept as they were
 };
 

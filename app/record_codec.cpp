@@ -60,8 +60,10 @@ std::string to_base64(std::string_view bytes) {
     text.reserve((bytes.size() + 2) / 3 * 4);
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
+        if (i + 1 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[i + 2]);
         text.push_back(kBase64[group >> 18 & 63]);
         text.push_back(kBase64[group >> 12 & 63]);
         text.push_back(i + 1 < bytes.size() ? kBase64[group >> 6 & 63] : '=');
@@ -90,8 +92,10 @@ std::optional<std::string> from_base64(std::string_view text) {
             group = group << 6 | static_cast<std::uint32_t>(value);
         }
         bytes.push_back(static_cast<char>(group >> 16));
-        if (padding < 2) bytes.push_back(static_cast<char>(group >> 8 & 0xFF));
-        if (padding < 1) bytes.push_back(static_cast<char>(group & 0xFF));
+        if (padding < 2)
+            bytes.push_back(static_cast<char>(group >> 8 & 0xFF));
+        if (padding < 1)
+            bytes.push_back(static_cast<char>(group & 0xFF));
     }
     if (to_base64(bytes) != text) {
         return std::nullopt;  // stray bits in the last group: another text of the same bytes
@@ -165,8 +169,7 @@ std::optional<std::string> PrivateRecords::password_of(std::string_view line) co
     const std::string_view nonce = std::string_view(*bytes).substr(0, platform::Aead::kNonceBytes);
     auto password = cipher_->open(nonce, std::string_view(*bytes).substr(nonce.size()));
     // Only the line this form writes for the password counts as it: one password, one line.
-    if (password &&
-        nonces_->tag(*password).compare(0, platform::Aead::kNonceBytes, nonce) != 0) {
+    if (password && nonces_->tag(*password).compare(0, platform::Aead::kNonceBytes, nonce) != 0) {
         wipe(*password);
         return std::nullopt;
     }
@@ -242,7 +245,8 @@ RecordKeys::RecordKeys(const platform::Crypto* crypto, platform::KeyStore* store
                        std::string unavailable)
     : crypto_(crypto), store_(store), unavailable_(std::move(unavailable)) {
     if (unavailable_.empty()) {
-        unavailable_ = "Private records need the desktop's keyring, which this program cannot reach.";
+        unavailable_ =
+            "Private records need the desktop's keyring, which this program cannot reach.";
     }
 }
 
@@ -323,8 +327,9 @@ void RecordKeys::recover(std::string_view code, const std::string& expected_id) 
     const std::string id = PrivateRecords::key_id(*crypto_, *master);
     if (!expected_id.empty() && id != expected_id) {
         wipe(*master);
-        throw RecordsKeyError("That recovery key belongs to other records: the records file "
-                              "here was made private with another key.");
+        throw RecordsKeyError(
+            "That recovery key belongs to other records: the records file "
+            "here was made private with another key.");
     }
     std::string hex = to_hex(*master);
     wipe(*master);

@@ -86,7 +86,8 @@ bool RecordsFile::is_on_record(std::string_view candidate) {
     if (text.empty()) {
         return false;
     }
-    const Codec form = keys_->codec_for(std::string_view(text).substr(0, text.find_first_of("\r\n")));
+    const Codec form =
+        keys_->codec_for(std::string_view(text).substr(0, text.find_first_of("\r\n")));
     return has_line(text, form->line_of(candidate));
 }
 

@@ -55,8 +55,9 @@ void RecordsKeeper::start_build() {
     struct Built {
         std::shared_ptr<RecordsIndex> index;
         RecordsFile::Codec codec;
-        bool is_private = false;
+        std::optional<bool> is_private;
         bool lock_busy = false;
+        std::string key_problem;
     };
     auto built = std::make_shared<Built>();
     tasks_.run(
@@ -71,6 +72,8 @@ void RecordsKeeper::start_build() {
                 built->is_private = RecordsFile::private_key_id(*locked).has_value();
                 built->codec = file.codec(*locked);
                 built->index = std::make_shared<RecordsIndex>(RecordsFile::index(*locked));
+            } catch (const RecordsKeyError& error) {
+                built->key_problem = error.what();
             } catch (const std::exception&) {
                 // Without an index the check reads the file, and reports why it cannot: a
                 // private file whose key is missing among other reasons.
@@ -89,6 +92,7 @@ void RecordsKeeper::start_build() {
             index_ = built->index;
             codec_ = built->codec;
             private_ = built->is_private;
+            key_problem_ = built->key_problem;
             if (on_indexed) {
                 on_indexed();
             }
@@ -179,6 +183,10 @@ bool RecordsKeeper::is_on_record(std::string_view candidate, platform::AppendFil
     if (index_) {
         LockedReader reader(file);
         return index_->contains(file_.stored(*codec_, candidate), reader);
+    }
+    if (!key_problem_.empty()) {
+        // The keyring may ask the user to unlock it: it is asked again off the window's thread.
+        throw RecordsKeyError(key_problem_);
     }
     return file_.is_on_record(candidate);
 }

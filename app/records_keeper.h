@@ -42,8 +42,9 @@ class RecordsKeeper {
     // an index (the file could not be read) the file is read whole, failing as a read does.
     bool is_on_record(std::string_view candidate, platform::AppendFile& file);
 
-    // Whether the file said its records are private when it was last indexed.
-    bool records_private() const { return private_; }
+    // Whether the file said its records are private when it was last read for the index;
+    // nothing while it could not be read.
+    std::optional<bool> records_private() const { return private_; }
     // Called on the window's thread after each index build.
     std::function<void()> on_indexed;
 
@@ -75,7 +76,8 @@ class RecordsKeeper {
     platform::WindowSystem& window_;
     std::shared_ptr<RecordsIndex> index_;
     RecordsFile::Codec codec_;  // the form of the records the index was built from
-    bool private_ = false;
+    std::optional<bool> private_;
+    std::string key_problem_;  // why the last build could not have the records' key
     enum class Again { No, AfterLock, AfterBuild };
     Again again_ = Again::No;  // whether the running action asked to run again, and when
     bool lock_waiting_ = false;

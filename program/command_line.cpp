@@ -156,8 +156,9 @@ const std::array kOptions = {
                line.private_on = value == "on";
                return another_action(line, CommandLine::Action::SetPrivate);
            }},
-    Option{"", "--recover", "", "put the key of private records back, from the recovery key on "
-                                "standard input",
+    Option{"", "--recover", "",
+           "put the key of private records back, from the recovery key on "
+           "standard input",
            [](CommandLine& line, std::string_view) {
                return another_action(line, CommandLine::Action::Recover);
            }},
@@ -361,8 +362,8 @@ int change_records(const CommandLine& line, platform::ProgramInfo& program,
     app::FilePlaces places(program, files);
     try {
         places.prepare(files);
-        app::RecordsFile records(
-            files, places.data_file(std::string(app::RecordsFile::kFileName)), std::move(keys));
+        app::RecordsFile records(files, places.data_file(std::string(app::RecordsFile::kFileName)),
+                                 std::move(keys));
         std::size_t unreadable = 0;
         if (line.action == CommandLine::Action::Recover) {
             std::string code;

@@ -89,8 +89,8 @@ class OpenSslAead : public Aead {
         std::string tag(sealed.substr(size));
         int written = 0;
         int last = 0;
-        if (EVP_DecryptUpdate(context.get(), at, &written, bytes(sealed), length(sealed) -
-                                                                                 kTagBytes) != 1 ||
+        if (EVP_DecryptUpdate(context.get(), at, &written, bytes(sealed),
+                              length(sealed) - kTagBytes) != 1 ||
             EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, kTagBytes, tag.data()) != 1 ||
             EVP_DecryptFinal_ex(context.get(), at + written, &last) != 1) {
             OPENSSL_cleanse(out.data(), out.size());

@@ -28,14 +28,17 @@ struct ErrorFree {
     std::string reason = error ? error->message : "no reason given";
     std::string what;
     if (error && error->domain == G_DBUS_ERROR &&
-        (error->code == G_DBUS_ERROR_SERVICE_UNKNOWN || error->code == G_DBUS_ERROR_NAME_HAS_NO_OWNER)) {
-        what = "No keyring answers on this desktop session: the Secret Service "
-               "(org.freedesktop.secrets, which gnome-keyring, KWallet and KeePassXC provide) is "
-               "not running.";
+        (error->code == G_DBUS_ERROR_SERVICE_UNKNOWN ||
+         error->code == G_DBUS_ERROR_NAME_HAS_NO_OWNER)) {
+        what =
+            "No keyring answers on this desktop session: the Secret Service "
+            "(org.freedesktop.secrets, which gnome-keyring, KWallet and KeePassXC provide) is "
+            "not running.";
     } else if (error && error->domain == G_DBUS_ERROR &&
                error->code == G_DBUS_ERROR_UNKNOWN_OBJECT) {
-        what = "The desktop's keyring has no default keyring to keep the key in: it was not "
-               "made, or not unlocked, when the desktop asked.";
+        what =
+            "The desktop's keyring has no default keyring to keep the key in: it was not "
+            "made, or not unlocked, when the desktop asked.";
     } else if (error && error->domain == G_IO_ERROR && error->code == G_IO_ERROR_CANCELLED) {
         what = "The keyring stayed locked: it was not unlocked when the desktop asked.";
     } else if (error && error->domain == SECRET_ERROR && error->code == SECRET_ERROR_IS_LOCKED) {
@@ -50,8 +53,8 @@ struct ErrorFree {
 
 std::optional<std::string> SecretServiceKeyStore::find(const std::string& id) {
     GError* error = nullptr;
-    gchar* found = secret_password_lookup_sync(schema(), nullptr, &error, "key-id", id.c_str(),
-                                               nullptr);
+    gchar* found =
+        secret_password_lookup_sync(schema(), nullptr, &error, "key-id", id.c_str(), nullptr);
     if (error != nullptr) {
         fail(error, "be read");
     }
@@ -68,8 +71,8 @@ void SecretServiceKeyStore::keep(const std::string& id, std::string_view key,
     GError* error = nullptr;
     const std::string text(key);
     const gboolean kept =
-        secret_password_store_sync(schema(), SECRET_COLLECTION_DEFAULT, label.c_str(),
-                                   text.c_str(), nullptr, &error, "key-id", id.c_str(), nullptr);
+        secret_password_store_sync(schema(), SECRET_COLLECTION_DEFAULT, label.c_str(), text.c_str(),
+                                   nullptr, &error, "key-id", id.c_str(), nullptr);
     if (error != nullptr || !kept) {
         fail(error, "keep the key");
     }

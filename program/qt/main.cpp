@@ -215,17 +215,16 @@ int change_records(const program::CommandLine& line) {
     platform::posix::PosixProgramInfo program;
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
-    return program::change_records(line, program, files, random, record_keys(), std::cin,
-                                   std::cout, std::cerr);
+    return program::change_records(line, program, files, random, record_keys(), std::cin, std::cout,
+                                   std::cerr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     forbid_core_dumps();
-    if (auto exit_code =
-            program::answer_without_window(argc, argv, std::cout, std::cerr, generate_for_script,
-                                           change_records)) {
+    if (auto exit_code = program::answer_without_window(argc, argv, std::cout, std::cerr,
+                                                        generate_for_script, change_records)) {
         return *exit_code;
     }
     if (!display_available()) {

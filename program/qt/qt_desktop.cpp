@@ -10,9 +10,8 @@ std::unique_ptr<app::frmMain> QtDesktop::start(platform::ProgramInfo& program,
                                                platform::InstanceFlag& instance,
                                                platform::Registry& registry,
                                                platform::TextEncoding& encoding) {
-    app::Services services{program,  files,     random, messages, sound,    instance, window,
-                           registry, clipboard, tray,   shell,    encoding, tasks,    timer,
-                           &crypto,  &keys};
+    app::Services services{program,   files, random, messages, sound, instance, window,  registry,
+                           clipboard, tray,  shell,  encoding, tasks, timer,    &crypto, &keys};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };

@@ -1,5 +1,6 @@
 #include "program/win32/win32_desktop.h"
 
+#include "app/file_places.h"
 #include "app/mdl_visual_style.h"
 
 namespace program::win32 {
@@ -8,11 +9,13 @@ std::unique_ptr<app::frmMain> Win32Desktop::start(
     platform::ProgramInfo& program, platform::FileSystem& files, platform::RandomSource& random,
     platform::InstanceFlag& instance, platform::Registry& registry,
     platform::TextEncoding& encoding, platform::MessageBoxService* shown_messages) {
+    keys = std::make_unique<platform::win32::DpapiKeyStore>(
+        app::FilePlaces(program, files).data_folder());
     app::Services services{
-        program,   files,    random, shown_messages != nullptr ? *shown_messages : messages,
-        sound,     instance, window, registry,
-        clipboard, tray,     shell,  encoding,
-        tasks,     timer};
+        program,   files,    random,  shown_messages != nullptr ? *shown_messages : messages,
+        sound,     instance, window,  registry,
+        clipboard, tray,     shell,   encoding,
+        tasks,     timer,    &crypto, keys.get()};
     return app::Main(services, [this](app::frmMain& form) {
         window.build(form);
         tray.attach(window.handle(), window.icon());

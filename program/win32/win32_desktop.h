@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "app/frm_main.h"
+#include "platform/win32/cng_crypto.h"
+#include "platform/win32/dpapi_key_store.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_shell.h"
@@ -38,6 +40,9 @@ class Win32Desktop {
     platform::win32::Win32Tasks tasks;
     platform::win32::Win32TextEncoding encoding;
     platform::win32::Win32Timer timer;
+    platform::win32::CngCrypto crypto;
+    // Beside the records file, so made once start() knows where that is.
+    std::unique_ptr<platform::win32::DpapiKeyStore> keys;
 };
 
 }  // namespace program::win32

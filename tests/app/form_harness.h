@@ -48,9 +48,8 @@ struct FormHarness {
     std::unique_ptr<app::frmMain> form;
 
     app::Services services() {
-        return {program,   files,     random, messages, sound,    instance, window,
-                *registry, clipboard, tray,   shell,    encoding, tasks,    timer,
-                &crypto,   &keys};
+        return {program,   files, random, messages, sound, instance, window,  *registry,
+                clipboard, tray,  shell,  encoding, tasks, timer,    &crypto, &keys};
     }
 
     // Starts a run of the program; a second call starts a new run in the same folder.

@@ -25,8 +25,8 @@ struct PrivateFile {
     int batch(app::BatchRequest request, std::string& printed, std::string& errors) {
         auto file = records();
         std::ostringstream out, error;
-        const int code = app::generate_batch(request, file, random, doubles::FakeTextEncoding(),
-                                             out, error);
+        const int code =
+            app::generate_batch(request, file, random, doubles::FakeTextEncoding(), out, error);
         printed = out.str();
         errors = error.str();
         return code;
@@ -74,7 +74,8 @@ TEST(PrivateRecords, NoKeyringNoKeyOrAWrongCodeChangesNothing) {
     file.keys.keys.clear();  // the keyring was reset; a new process does not know the key
     auto fresh = file.records();
     std::string printed, errors;
-    EXPECT_EQ(file.batch({.length = "8", .custom_list = "abcdefgh", .count = 3}, printed, errors), 1);
+    EXPECT_EQ(file.batch({.length = "8", .custom_list = "abcdefgh", .count = 3}, printed, errors),
+              1);
     EXPECT_NE(errors.find("keymint --recover"), std::string::npos) << errors;
     EXPECT_EQ(printed, "");
     EXPECT_THROW(app::turn_private_off(fresh), app::RecordsKeyError);
@@ -135,10 +136,7 @@ TEST(PrivateRecords, ALineItCannotReadIsKeptAndNeverARecord) {
 class PrivateWindowTest : public ::testing::Test {
   protected:
     app::frmMain& form() { return *harness.form; }
-    void click_private(int value) {
-        form().raise_value_change(form().chkPrivate, value);
-        form().raise_click(form().chkPrivate);
-    }
+    void click_private(int value) { form().raise_value_change(form().chkPrivate, value); }
     FormHarness harness;
 };
 

@@ -47,8 +47,8 @@ TEST(PrivateRecords, EveryPoolCharacterRoundTripsAndDifferentPasswordsDiffer) {
     native::Crypto crypto;
     app::PrivateRecords records(crypto, bytes_0_to_31());
     app::PoolOptions all;
-    const auto characters = app::code_points(app::character_pool(all, {}, doubles::FakeTextEncoding()) +
-                                             "çğıöşüÇĞİÖŞÜ€£");
+    const auto characters = app::code_points(
+        app::character_pool(all, {}, doubles::FakeTextEncoding()) + "çğıöşüÇĞİÖŞÜ€£");
     std::set<std::string> lines;
     for (const auto& character : std::set<std::string>(characters.begin(), characters.end())) {
         const std::string line = records.line_of(character);
@@ -64,9 +64,9 @@ TEST(PrivateRecords, LinesItDidNotWriteAreNotRecords) {
     std::string flipped = kVectors[1].line;
     flipped[10] = flipped[10] == 'A' ? 'B' : 'A';
     app::PrivateRecords other(crypto, std::string(32, 'k'));
-    for (const std::string& line : {flipped, std::string(kVectors[1].line).substr(4), std::string("abc"),
-                                    std::string("temppass"), std::string("Zh=="),
-                                    other.line_of("temppass")}) {
+    for (const std::string& line :
+         {flipped, std::string(kVectors[1].line).substr(4), std::string("abc"),
+          std::string("temppass"), std::string("Zh=="), other.line_of("temppass")}) {
         EXPECT_FALSE(records.password_of(line)) << line;
     }
 }
@@ -97,8 +97,9 @@ TEST(Hkdf, GivesTheRfcVector) {
     const std::string okm = app::hkdf_sha256(crypto, std::string(22, '\x0b'),
                                              *app::from_hex("000102030405060708090a0b0c"),
                                              *app::from_hex("f0f1f2f3f4f5f6f7f8f9"), 42);
-    EXPECT_EQ(app::to_hex(okm), "3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf3400"
-                                "7208d5b887185865");
+    EXPECT_EQ(app::to_hex(okm),
+              "3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf3400"
+              "7208d5b887185865");
 }
 
 }  // namespace

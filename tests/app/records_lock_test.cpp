@@ -75,7 +75,8 @@ TEST(RecordsLock, RecordsAppendedDuringADeleteAreKept) {
     pid_t script = in_child([&] {
         for (int i = 0; i < kAppends; ++i) {
             auto appending = records.open_for_append();
-            app::RecordsFile::append(*appending, app::PlainRecords(), "during-" + std::to_string(i));
+            app::RecordsFile::append(*appending, app::PlainRecords(),
+                                     "during-" + std::to_string(i));
             appending.reset();
             ::usleep(200);
         }

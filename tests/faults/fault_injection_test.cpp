@@ -1,8 +1,8 @@
-// Every file operation of a Generate, a selective delete, a delete-all, the settings saved at Exit
-// and a `keymint --generate` batch fails in turn, once for each call the operation makes and with
-// each of a full disk and an I/O error, in a process of its own under fail_shim. After each, the
-// records file and the settings file hold their old or their complete new contents, the user was
-// told, and the same operation then works.
+// Every file operation of a Generate, a selective delete, a delete-all, the settings saved at Exit,
+// private records turned on and off and a `keymint --generate` batch fails in turn, once for each
+// call the operation makes and with each of a full disk and an I/O error, in a process of its own
+// under fail_shim. After each, the records file and the settings file hold their old or their
+// complete new contents, the user was told, and the same operation then works.
 //   fault_injection_test SHIM [KEYMINT]      runs every injection
 //   fault_injection_test run OPERATION FOLDER   one operation, in the program folder FOLDER
 #include <fcntl.h>
@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "app/inventory.h"
+#include "app/messages.h"
+#include "app/record_codec.h"
 #include "doubles.h"
 #include "form_harness.h"
 
@@ -32,6 +34,40 @@ constexpr int kBatchCount = 50;
 const std::string kFirstLine = "temppass\r\n";
 // The same operations on a records file that does not exist yet: they create it.
 const std::string kNewFile = "-new-file";
+const std::vector<std::string> kRecordsKept = {"alpha", "beta", "ALPHA", "gamma"};
+
+// The key "private-off" starts from.
+std::string fixed_key() {
+    return std::string(app::PrivateRecords::kKeyBytes, '\x5A');
+}
+
+std::string private_records(const std::string& master) {
+    native::Crypto crypto;
+    app::PrivateRecords form(crypto, master);
+    std::string text = form.first_line() + "\r\n";
+    for (const auto& record : kRecordsKept) {
+        text += form.line_of(record) + "\r\n";
+    }
+    return text;
+}
+
+// Whether `records` hold kRecordsKept in private form, under the key of a recovery code that one
+// of the messages ends with.
+bool private_form_of_records(const std::string& records, const std::vector<std::string>& messages) {
+    native::Crypto crypto;
+    for (const auto& message : messages) {
+        constexpr std::size_t kCodeLength = 69;
+        if (message.size() < kCodeLength) {
+            continue;
+        }
+        auto master =
+            app::master_from_recovery_code(crypto, message.substr(message.size() - kCodeLength));
+        if (master && records == private_records(*master)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool is_batch(const std::string& operation) {
     return operation.starts_with("batch");
@@ -41,6 +77,11 @@ bool is_batch(const std::string& operation) {
 // Prints what the user saw: the password shown and each message box.
 int run_operation(const std::string& operation, const std::string& folder) {
     FormHarness harness(folder);
+    if (operation == "private-off") {
+        native::Crypto crypto;
+        harness.keys.keys[app::PrivateRecords::key_id(crypto, fixed_key())] =
+            app::to_hex(fixed_key());
+    }
     app::frmMain& form = harness.start();
     if (operation == "generate") {
         form.raise_click(form.cmdOlustur);
@@ -57,6 +98,8 @@ int run_operation(const std::string& operation, const std::string& folder) {
             form.raise_value_change(form.optAll, 1);
         }
         form.raise_click(form.cmdSifreSil);
+    } else if (operation == "private-on" || operation == "private-off") {
+        form.raise_value_change(form.chkPrivate, operation == "private-on" ? 1 : 0);
     } else if (operation == "exit") {
         form.raise_text_edit(form.intUzunluk, "12");
         form.raise_value_change(form.blnOzel, 0);
@@ -151,7 +194,9 @@ void Injector::prepare(const std::string& operation) {
         fs::copy(fs::path(keymint_).parent_path() / "Language", data_file("Language"),
                  fs::copy_options::recursive);
     }
-    if (!operation.ends_with(kNewFile)) {
+    if (operation == "private-off") {
+        doubles::write_file(data_file("sifreler.dat"), private_records(fixed_key()));
+    } else if (!operation.ends_with(kNewFile)) {
         doubles::write_file(data_file("sifreler.dat"), kRecords);
     }
     doubles::write_file(data_file("keymint.ini"), kSettings);
@@ -164,7 +209,7 @@ Outcome Injector::run(const std::string& operation, const std::string& plan) {
     fs::remove(log);
     std::vector<std::string> arguments = {self_, "run", operation.substr(0, operation.find('-')),
                                           data()};
-    if (operation.starts_with("delete")) {
+    if (operation.starts_with("delete") || operation.starts_with("private")) {
         arguments[2] = operation;
     } else if (is_batch(operation)) {
         arguments = {data_file("keymint"), "--generate", "-n", std::to_string(kBatchCount)};
@@ -266,7 +311,12 @@ std::string Injector::check(const std::string& operation, const Outcome& before,
     if (!after.leftovers.empty()) {
         return "left " + after.leftovers.front() + " behind";
     }
-    const auto messages = messages_of(operation, after);
+    auto messages = messages_of(operation, after);
+    const auto all_messages = messages;
+    // The recovery key, shown when private records are turned on, tells of no failure.
+    std::erase_if(messages, [](const std::string& message) {
+        return message.starts_with(std::string(app::kPrivateOn).substr(0, 30));
+    });
     if (!injected && !messages.empty()) {
         return "without a failure, told: " + messages.front();
     }
@@ -276,8 +326,13 @@ std::string Injector::check(const std::string& operation, const Outcome& before,
     }
     const bool adds = operation.starts_with("generate") || is_batch(operation);
     if (!adds) {
+        // A new key each time: done is the same records under the key the user was shown.
         const bool done =
-            after.records == reference_.records && after.settings == reference_.settings;
+            operation == "private-on"
+                ? (private_form_of_records(after.records, all_messages) ||
+                   private_form_of_records(after.records, messages_of(operation, before))) &&
+                      after.settings == before.settings
+                : after.records == reference_.records && after.settings == reference_.settings;
         const bool untouched = after.records == before.records && after.settings == before.settings;
         if (!done && !untouched) {
             return "neither the old nor the new contents:\n" + after.records + "\n" +
@@ -362,7 +417,9 @@ void Injector::cover(const std::string& operation) {
     prepare(operation);
     const Outcome fresh = run(operation, "");
     Outcome before;
-    before.records = operation.ends_with(kNewFile) ? "" : kRecords;
+    before.records = operation.ends_with(kNewFile) ? ""
+                     : operation == "private-off"  ? private_records(fixed_key())
+                                                   : kRecords;
     before.settings = kSettings;
     reference_ = fresh;
     if (std::string broken = check(operation, before, fresh, false); !broken.empty()) {
@@ -402,7 +459,7 @@ int main(int argc, char** argv) {
                       argc > 2 ? fs::absolute(argv[2]).string() : std::string());
     for (const std::string& operation :
          std::vector<std::string>{"generate", "generate" + kNewFile, "delete", "delete-all", "exit",
-                                  "batch", "batch" + kNewFile}) {
+                                  "private-on", "private-off", "batch", "batch" + kNewFile}) {
         if (is_batch(operation) && argc < 3) {
             continue;  // built without the program
         }

@@ -111,7 +111,7 @@ TEST_F(Win32FileSystemTest, TheRecordsIndexWorksInTheBytesOnDisk) {
     EXPECT_TRUE(index.contains(files.as_stored(turkish), reading));
     EXPECT_FALSE(index.contains(files.as_stored(turkish.substr(2)), reading));
 
-    app::RecordsFile::append(*locked, "z" + turkish, &index);
+    app::RecordsFile::append(*locked, app::PlainRecords(), "z" + turkish, &index);
     ASSERT_TRUE(index.up_to_date(reading));
     EXPECT_TRUE(index.contains(files.as_stored("z" + turkish), reading));
     EXPECT_TRUE(index.contains(files.as_stored("abcdefgh"), reading));

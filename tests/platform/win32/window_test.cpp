@@ -135,7 +135,7 @@ TEST_F(Win32WindowTest, EveryCaptionFitsItsControl) {
             EXPECT_LE(needed.bottom, room.bottom - room.top);
         }
     }
-    EXPECT_EQ(checked, 36);
+    EXPECT_EQ(checked, 37);
 }
 
 TEST_F(Win32WindowTest, TheTabKeyFollowsTheFocusOrderOverTheShownControls) {
@@ -365,7 +365,7 @@ TEST_F(Win32WindowTest, ScreenReadersReadTheTableOfControlsRowsAndMeter) {
         }
         object->Release();
     }
-    EXPECT_EQ(rows, 38);
+    EXPECT_EQ(rows, 39);
 
     IAccessible* records = read("lstSifreler");
     long count = 0;
