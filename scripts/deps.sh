@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libsqlite3-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2
-  util-linux strace
+  util-linux strace e2fsprogs dosfstools
   at-spi2-core python3-pyatspi dbus
   libssl-dev libsecret-1-dev gnome-keyring libsecret-tools
 )

@@ -1,8 +1,14 @@
 // The window waits for the records' long jobs without blocking, and never loses a record to them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "app/inventory.h"
 #include "form_harness.h"
@@ -83,6 +89,63 @@ TEST_F(RecordsKeeperTest, TheNoRepeatCheckSeesWhatAnotherProgramDidToTheFile) {
     EXPECT_EQ(generate('D'), "");
     EXPECT_EQ(generate('B'), "BBBBBBBB");
 }
+
+#ifndef _WIN32
+// Writes over `bytes` at `offset` through a shared mapping, which moves the file's time only
+// when the kernel notices the page was written.
+void write_through_mapping(const std::string& path, std::size_t offset, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    const auto size = static_cast<std::size_t>(::lseek(fd, 0, SEEK_END));
+    void* mapped = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    std::memcpy(static_cast<char*>(mapped) + offset, bytes.data(), bytes.size());
+    ::munmap(mapped, size);
+    ::close(fd);
+}
+
+// An edit right after Keymint's own append, in place and of the same size, can keep the file's
+// stamp: within the tick of a file system with coarse times (ext4 with one-second times, FAT's
+// two seconds), or through a mapping. The check must see it all the same.
+void expect_edits_seen(FormHarness& harness) {
+    app::frmMain& form = harness.start();
+    form.raise_value_change(form.blnOncekilerOlmasin, 1);
+    auto generate = [&](char letter) {
+        for (int i = 0; i < 8; ++i) {
+            harness.pick(85, static_cast<std::uint64_t>(letter - 'A'));
+        }
+        form.raise_click(form.cmdOlustur);
+        return form.txtSifre.text();
+    };
+    const std::string path = harness.records_path();
+    for (char drawn : {'A', 'C', 'E'}) {
+        const char edit = static_cast<char>(drawn + 1);
+        ASSERT_EQ(generate(drawn), std::string(8, drawn));
+        std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(10)
+            << std::string(8, edit);
+        EXPECT_EQ(generate(edit), "") << edit << " is on record";
+    }
+    ASSERT_EQ(generate('G'), "GGGGGGGG");
+    write_through_mapping(path, 10, "HHHHHHHH");
+    EXPECT_EQ(generate('H'), "") << "written through a mapping";
+}
+
+TEST(RecordsStamp, AnEditRightAfterAnAppendIsSeen) {
+    FormHarness harness;
+    expect_edits_seen(harness);
+}
+
+// KEYMINT_COARSE_FOLDER names a folder on such a file system (tests/app/coarse_times.sh mounts
+// one).
+TEST(RecordsStamp, AnEditWithinTheTickOfCoarseTimesIsSeen) {
+    const char* folder = std::getenv("KEYMINT_COARSE_FOLDER");
+    if (folder == nullptr || *folder == '\0') {
+        GTEST_SKIP() << "no folder on a file system with coarse times (KEYMINT_COARSE_FOLDER)";
+    }
+    FormHarness harness(folder);
+    expect_edits_seen(harness);
+}
+#endif
 
 TEST_F(RecordsKeeperTest, ADeleteRunsWithTheTabResting_AGenerateMeanwhileWaitsAndIsKept) {
     harness.start();
