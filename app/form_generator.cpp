@@ -30,6 +30,7 @@ void frmMain::generate_password() {
     strYeniSifre.clear();
     strLeftOut.clear();
     std::string message;
+    std::optional<std::string> key_missing;
     try {
         auto appending = records.open_for_check();
         if (!appending) {
@@ -38,12 +39,16 @@ void frmMain::generate_password() {
         message = generate_and_record(*appending);
     } catch (const platform::FileError& error) {
         message = with_reason(kCantLoadFile, error);
+    } catch (const RecordsKeyMissing& error) {
+        key_missing = error.what();
     } catch (const RecordsKeyError& error) {
         message = error.what();
     }
     // Shown only once the records file is let go: while it is open for appending, it is locked,
     // and a script writing to it would wait for the message box.
-    if (!strLeftOut.empty()) {
+    if (key_missing) {
+        ask_recovery_key(*key_missing);
+    } else if (!strLeftOut.empty()) {
         left_out_message(message);
     } else if (!message.empty()) {
         generator_message(message);

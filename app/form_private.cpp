@@ -45,6 +45,30 @@ void frmMain::chkPrivate_Click() {
         });
 }
 
+void frmMain::ask_recovery_key(const std::string& why) {
+    auto code = services_.messages.ask(why + "\r\n\r\n" + kAskRecoveryKey, kApplicationTitle);
+    if (!code) {
+        return;
+    }
+    // The keyring may ask the user to unlock it: off the window's thread, as a rewrite is.
+    records.rewrite(
+        [code = *code](RecordsFile& file) -> std::size_t {
+            recover_key(file, code);
+            return 0;
+        },
+        [this](std::exception_ptr failure, std::size_t) {
+            try {
+                if (failure) {
+                    std::rethrow_exception(failure);
+                }
+                services_.messages.show(kKeyRecovered, kApplicationTitle,
+                                        platform::MessageIcon::None);
+            } catch (const std::exception& error) {
+                report(error, "The key was not put back.");
+            }
+        });
+}
+
 void frmMain::records_indexed() {
     if (auto is_private = records.records_private()) {
         chkPrivate.set_value(*is_private ? 1 : 0);

@@ -168,6 +168,8 @@ class frmMain {
     // Tells the user, once a run, of lines that do not read as records.
     void tell_unreadable(std::size_t count);
     void records_indexed();
+    // Asks for the recovery key after `why`, and puts the key it holds back into the keyring.
+    void ask_recovery_key(const std::string& why);
 
     void guarded(const std::function<void()>& handler);
     // Chooses an option button and clears the others in its container.

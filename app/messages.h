@@ -38,6 +38,11 @@ inline constexpr const char* kPrivateOn =
     "desktop's keyring.\r\n\r\nWrite down this recovery key and keep it somewhere safe. It is "
     "shown only now. Without it, nobody (Keymint included) can read the records once the keyring "
     "is lost, or on another computer.";
+inline constexpr const char* kAskRecoveryKey =
+    "Type the recovery key Keymint showed when private records were turned on (fourteen groups "
+    "of four letters and digits), to put their key back into this desktop's keyring:";
+inline constexpr const char* kKeyRecovered =
+    "The key of the private records is back in this desktop's keyring.";
 inline std::string unreadable_lines(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " line" : " lines") +
            " of the records file could not be read as records (damaged, or written by another "

@@ -286,7 +286,7 @@ std::shared_ptr<const RecordCodec> RecordKeys::codec_for(std::string_view first_
     }
     if (!master || master->size() != PrivateRecords::kKeyBytes ||
         PrivateRecords::key_id(*crypto_, *master) != *id) {
-        throw RecordsKeyError(
+        throw RecordsKeyMissing(
             "The records are private, and their key is not in this desktop's keyring. Put it "
             "back with the recovery key Keymint showed when private records were turned on "
             "(keymint --recover).");
@@ -337,7 +337,7 @@ void RecordKeys::recover(std::string_view code, const std::string& expected_id) 
         store_->keep(id, hex, "Keymint records key " + id.substr(0, 8));
     } catch (const platform::KeyStoreError& error) {
         wipe(hex);
-        throw RecordsKeyError(std::string("The key was not put back: ") + error.what());
+        throw RecordsKeyError(error.what());
     }
     wipe(hex);
 }

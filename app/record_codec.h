@@ -96,6 +96,12 @@ class RecordsKeyError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The records are private and the keyring answered, but without their key.
+class RecordsKeyMissing : public RecordsKeyError {
+  public:
+    using RecordsKeyError::RecordsKeyError;
+};
+
 // Finds the form of a records file from its first line, fetching a private file's key from the
 // desktop's keyring once per key. Shared by every copy of a RecordsFile; safe across threads.
 class RecordKeys {

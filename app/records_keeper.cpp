@@ -58,6 +58,7 @@ void RecordsKeeper::start_build() {
         std::optional<bool> is_private;
         bool lock_busy = false;
         std::string key_problem;
+        bool key_missing = false;
     };
     auto built = std::make_shared<Built>();
     tasks_.run(
@@ -74,6 +75,7 @@ void RecordsKeeper::start_build() {
                 built->index = std::make_shared<RecordsIndex>(RecordsFile::index(*locked));
             } catch (const RecordsKeyError& error) {
                 built->key_problem = error.what();
+                built->key_missing = dynamic_cast<const RecordsKeyMissing*>(&error) != nullptr;
             } catch (const std::exception&) {
                 // Without an index the check reads the file, and reports why it cannot: a
                 // private file whose key is missing among other reasons.
@@ -93,6 +95,7 @@ void RecordsKeeper::start_build() {
             codec_ = built->codec;
             private_ = built->is_private;
             key_problem_ = built->key_problem;
+            key_missing_ = built->key_missing;
             if (on_indexed) {
                 on_indexed();
             }
@@ -186,6 +189,9 @@ bool RecordsKeeper::is_on_record(std::string_view candidate, platform::AppendFil
     }
     if (!key_problem_.empty()) {
         // The keyring may ask the user to unlock it: it is asked again off the window's thread.
+        if (key_missing_) {
+            throw RecordsKeyMissing(key_problem_);
+        }
         throw RecordsKeyError(key_problem_);
     }
     return file_.is_on_record(candidate);

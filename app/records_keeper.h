@@ -78,6 +78,7 @@ class RecordsKeeper {
     RecordsFile::Codec codec_;  // the form of the records the index was built from
     std::optional<bool> private_;
     std::string key_problem_;  // why the last build could not have the records' key
+    bool key_missing_ = false;
     enum class Again { No, AfterLock, AfterBuild };
     Again again_ = Again::No;  // whether the running action asked to run again, and when
     bool lock_waiting_ = false;

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopedValueRollback>
@@ -21,7 +22,22 @@ void QtMessageBoxes::show(const std::string& text, const std::string& caption, M
     QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(caption), body, QMessageBox::Ok,
                     owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
+}
+
+std::optional<std::string> QtMessageBoxes::ask(const std::string& text,
+                                               const std::string& caption) {
+    QString body = QString::fromStdString(text);
+    body.replace("\r\n", "\n");
+    bool answered = false;
+    const QString typed = QInputDialog::getText(
+        owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr,
+        QString::fromStdString(caption), body, QLineEdit::Normal, {}, &answered);
+    if (!answered) {
+        return std::nullopt;
+    }
+    return typed.toStdString();
 }
 
 namespace {

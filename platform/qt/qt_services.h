@@ -23,6 +23,7 @@ class QtMessageBoxes : public MessageBoxService {
   public:
     explicit QtMessageBoxes(QWidget* owner) : owner_(owner) {}
     void show(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    std::optional<std::string> ask(const std::string& text, const std::string& caption) override;
 
   private:
     QWidget* owner_;

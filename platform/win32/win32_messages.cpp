@@ -17,6 +17,10 @@ void Win32MessageBoxes::show(const std::string& text, const std::string& caption
     MessageBoxW(owner, wide(text).c_str(), wide(caption).c_str(), style);
 }
 
+std::optional<std::string> Win32MessageBoxes::ask(const std::string&, const std::string&) {
+    return std::nullopt;
+}
+
 void Win32Sound::beep() {
     MessageBeep(MB_OK);
 }

@@ -14,6 +14,7 @@ class Win32MessageBoxes : public MessageBoxService {
   public:
     explicit Win32MessageBoxes(std::function<HWND()> owner) : owner_(std::move(owner)) {}
     void show(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    std::optional<std::string> ask(const std::string& text, const std::string& caption) override;
 
   private:
     std::function<HWND()> owner_;

@@ -76,7 +76,20 @@ class RecordingMessages : public platform::MessageBoxService {
               platform::MessageIcon icon) override {
         shown.push_back({text, caption, icon});
     }
+    // Each box asked takes the next answer (nothing: cancelled), or is cancelled once they are
+    // used up.
+    std::optional<std::string> ask(const std::string& text, const std::string& caption) override {
+        asked.push_back({text, caption, platform::MessageIcon::None});
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     std::vector<Message> shown;
+    std::vector<Message> asked;
+    std::deque<std::optional<std::string>> answers;
 };
 
 class CountingSound : public platform::Sound {
