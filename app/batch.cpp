@@ -286,34 +286,11 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
         return 1;
     }
     try {
-        auto appending = records.open_for_append();
-        const RecordsFile::Codec codec = records.codec(*appending);
-        LockedReader reader(*appending);
-        if (!request.allow_repeats && !enough(appending->stamp().size, *codec)) {
-            return 1;
-        }
         // A few passwords are looked for in one read of the file, which costs next to no
-        // memory; many are looked up in an index of the whole file, built once.
+        // memory; many are looked up in an index of the whole file, built once and followed.
         const bool few = request.count <= kLookedForInOneRead;
-        std::optional<RecordsIndex> index;
-        if (!few) {
-            index = RecordsFile::index(*appending, request.count);
-        }
-        auto look_up = [&](const std::vector<std::string>& drawn,
-                           const std::vector<std::size_t>& which) {
-            if (few) {
-                std::vector<std::string> stored;
-                for (std::size_t k : which) {
-                    stored.push_back(records.stored(*codec, drawn[k]));
-                }
-                index =
-                    RecordsFile::index(*appending, 0, std::make_shared<RecordsIndex::Only>(stored));
-            } else if (!index->up_to_date(reader)) {
-                // Another program changed the file while the batch ran.
-                index = RecordsFile::index(*appending, request.count);
-            }
-        };
         const std::uint64_t slice = few ? request.count : kSlice;
+        std::optional<RecordsIndex> index;
         // Only the passwords of the slice being drawn are held here; those before it are on
         // record, and the index finds them there.
         std::vector<std::string> drawn;
@@ -331,9 +308,28 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
                 drawn[k] = draw();
                 unchecked[k] = k;
             }
+            // The lock is held while the slice is checked and recorded, and let go before it
+            // is printed: a reader that is slow to take the output holds up nobody else.
+            auto appending = records.open_for_append();
+            const RecordsFile::Codec codec = records.codec(*appending);
+            LockedReader reader(*appending);
+            if (done == 0 && !request.allow_repeats && !enough(appending->stamp().size, *codec)) {
+                return 1;
+            }
+            if (!few && (!index || !index->up_to_date(reader))) {
+                // The first slice, or another program changed the file since the last.
+                index = RecordsFile::index(*appending, request.count - done);
+            }
             // A password on record is drawn again, and the new one looked up in turn.
             while (!unchecked.empty()) {
-                look_up(drawn, unchecked);
+                if (few) {
+                    std::vector<std::string> stored;
+                    for (std::size_t k : unchecked) {
+                        stored.push_back(records.stored(*codec, drawn[k]));
+                    }
+                    index = RecordsFile::index(*appending, 0,
+                                               std::make_shared<RecordsIndex::Only>(stored));
+                }
                 std::vector<std::size_t> again;
                 for (std::size_t k : unchecked) {
                     const bool on = fresh.count(drawn[k]) != 0 ||
@@ -360,6 +356,7 @@ int draw_and_record(const BatchRequest& request, RecordsFile& records,
             }
             // On the disk before anyone sees them.
             RecordsFile::append_all(*appending, *codec, new_passwords, few ? nullptr : &*index);
+            appending.reset();
             if (!out.write(printed.data(), static_cast<std::streamsize>(printed.size()))) {
                 break;
             }

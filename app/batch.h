@@ -37,8 +37,9 @@ struct BatchRequest {
 // Draws `count` passwords and prints them to `out`, one a line. Every one not yet on record is
 // recorded, and on the disk, before it is printed. Without `allow_repeats` a password on record
 // (or printed already) is drawn again, so `count` distinct new passwords come out. The records
-// file stays open, and locked, from the first look at it to the last line added; it is asked
-// through the same index as the window asks it. A refusal, or output that cannot be written, is a
+// file is locked while a slice of up to 65,536 is checked and recorded, and let go while it is
+// printed; it is asked through the same index as the window asks it, which sees what others did
+// between the slices. A refusal, or output that cannot be written, is a
 // message on `errors` and exit code 1; 0 otherwise.
 int generate_batch(const BatchRequest& request, RecordsFile& records,
                    platform::RandomSource& random, const platform::TextEncoding& encoding,
