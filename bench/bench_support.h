@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/record_codec.h"
+
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
@@ -80,12 +82,14 @@ inline std::string record_text(std::uint64_t seed, std::size_t index) {
 
 // A records file of `count` passwords of eight letters and digits after its first line: the kind
 // the program writes. The program's own 8-character candidates come from 85 characters, so one
-// is on record with a chance far below one in a million even at ten million records.
-inline void write_records(const std::string& path, std::size_t count, std::uint64_t seed = 1) {
+// is on record with a chance far below one in a million even at ten million records. With
+// `codec`, the same passwords in its form.
+inline void write_records(const std::string& path, std::size_t count, std::uint64_t seed = 1,
+                          const app::RecordCodec* codec = nullptr) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::string chunk = "temppass\r\n";
+    std::string chunk = (codec ? codec->first_line() : std::string("temppass")) + "\r\n";
     for (std::size_t i = 0; i < count; ++i) {
-        chunk += record_text(seed, i);
+        chunk += codec ? codec->line_of(record_text(seed, i)) : record_text(seed, i);
         chunk += "\r\n";
         if (chunk.size() > (1 << 20)) {
             out << chunk;

@@ -1,8 +1,15 @@
-// The index built from the file, against one read of it that hashes every line.
+// The index built from the file, against one read of it that hashes every line; and private
+// records turned on.
+#include <memory>
+
+#include "app/private_records.h"
 #include "app/records_index.h"
 #include "bench_children.h"
+#include "bench_keys.h"
 #include "bench_support.h"
+#include "platform/posix/openssl_crypto.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_random_source.h"
 
 namespace bench {
 
@@ -42,6 +49,21 @@ int index_child(const std::string& path, bool reference) {
         report("bytes_per_line", {static_cast<double>(index.memory_bytes()) / lines});
     }
     return sum == 42 && lines == 0;  // keeps the hashing from being optimised away
+}
+
+int private_on_child(const std::string& path) {
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixRandomSource random;
+    platform::posix::OpenSslCrypto crypto;
+    MemoryKeyStore store(crypto);
+    app::RecordsFile records(files, path, std::make_shared<app::RecordKeys>(&crypto, &store));
+    const double before = status_mb("VmRSS");
+    reset_peak_memory();
+    auto start = Clock::now();
+    const auto done = app::turn_private_on(records, random);
+    report("on", {milliseconds_since(start)});
+    report("peak", {status_mb("VmHWM") - before});
+    return done && app::records_are_private(records) ? 0 : 1;
 }
 
 }  // namespace bench

@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "bench_children.h"
+#include "bench_keys.h"
 #include "bench_support.h"
+#include "platform/posix/openssl_crypto.h"
 
 extern char** environ;
 
@@ -117,29 +119,47 @@ std::string fresh_copy(const std::string& work, const std::string& data) {
     return path;
 }
 
-// Runs each child measurement `runs` times, each over a fresh copy, taking turns so that a slow
-// spell of the machine falls on ours and the references alike.
-std::vector<Samples> measure(const std::vector<std::string>& kinds, const std::string& work,
-                             const std::string& data, std::size_t count, int runs) {
-    std::vector<Samples> samples(kinds.size());
+// One child measurement over a copy of the records file `data`.
+struct Job {
+    std::string kind;
+    std::string data;
+};
+
+// Runs each job `runs` times, each over a fresh copy, taking turns so that a slow spell of the
+// machine falls on ours and the references alike.
+std::vector<Samples> measure(const std::vector<Job>& jobs, const std::string& work,
+                             std::size_t count, int runs) {
+    std::vector<Samples> samples(jobs.size());
     for (int i = 0; i < runs; ++i) {
-        for (std::size_t k = 0; k < kinds.size(); ++k) {
-            fresh_copy(work, data);
-            add_samples(samples[k],
-                        run({self_path, "child", kinds[k], work, std::to_string(count)}).output);
+        for (std::size_t k = 0; k < jobs.size(); ++k) {
+            fresh_copy(work, jobs[k].data);
+            add_samples(
+                samples[k],
+                run({self_path, "child", jobs[k].kind, work, std::to_string(count)}).output);
         }
     }
     return samples;
 }
 
+std::vector<Samples> measure(const std::vector<std::string>& kinds, const std::string& work,
+                             const std::string& data, std::size_t count, int runs) {
+    std::vector<Job> jobs;
+    for (const auto& kind : kinds) {
+        jobs.push_back({kind, data});
+    }
+    return measure(jobs, work, count, runs);
+}
+
 struct Deletes {
     Samples ours;
     Samples reference;
+    Samples in_private;
 };
 
-// Our selective delete as a process against grep -vixF, sync and mv doing the same job.
-Deletes measure_deletes(const std::string& work, const std::string& data, std::size_t count,
-                        int runs) {
+// Our selective delete as a process against grep -vixF, sync and mv doing the same job, and over
+// the same records made private.
+Deletes measure_deletes(const std::string& work, const std::string& data,
+                        const std::string& private_data, std::size_t count, int runs) {
     Deletes deletes;
     const std::string text = bench::record_text(1, count / 2);
     const std::string tool =
@@ -150,6 +170,11 @@ Deletes measure_deletes(const std::string& work, const std::string& data, std::s
         Finished ours = run({tool, path, text});
         deletes.ours["delete"].push_back(ours.ms);
         deletes.ours["delete_peak"].push_back(ours.max_rss_mb - base_rss);
+
+        path = fresh_copy(work, private_data);
+        Finished in_private = run({tool, path, text});
+        deletes.in_private["delete"].push_back(in_private.ms);
+        deletes.in_private["delete_peak"].push_back(in_private.max_rss_mb - base_rss);
 
         path = fresh_copy(work, data);
         const std::string temporary = work + "/.sifreler.dat.new";
@@ -221,6 +246,8 @@ int driver() {
             .string();
     std::filesystem::create_directories(folder);
     error_log = folder + "/errors.log";
+    platform::posix::OpenSslCrypto crypto;
+    const app::PrivateRecords private_form(crypto, bench::master_key());
     std::printf("%-22s %9s %7s | %-26s | %-26s | %6s | %-18s | %-18s\n", "measure (ms)", "records",
                 "file MB", "ours: median (min..max)", "reference", "ratio", "ours peak/kept MB",
                 "ref peak/kept MB");
@@ -231,6 +258,10 @@ int driver() {
         const std::string data = folder + "/records-" + std::to_string(count);
         bench::write_records(data, count);
         const double file_mb = std::filesystem::file_size(data) / (1024.0 * 1024.0);
+        // The same records, private.
+        const std::string private_data = data + "-private";
+        bench::write_records(private_data, count, 1, &private_form);
+        const double private_mb = std::filesystem::file_size(private_data) / (1024.0 * 1024.0);
         const std::string work = folder + "/work";
         const int runs = count >= 5000000 ? 3 : 5;
 
@@ -241,36 +272,66 @@ int driver() {
                                      std::to_string(static_cast<int>(once["height"].at(0)));
             ::setenv("KEYMINT_BENCH_WINDOW_SIZE", size.c_str(), 1);
         }
-        auto clicks = measure({"generate", "generate-ref", "generate-bare"}, work, data, count, 9);
+        auto clicks = measure({{"generate", data},
+                               {"generate-ref", data},
+                               {"generate-bare", data},
+                               {"generate", private_data}},
+                              work, count, 9);
         const Samples& generate = clicks[0];
         const Samples& append_only = clicks[1];
         const Samples& bare = clicks[2];
+        const Samples& private_generate = clicks[3];
         row("Generate click", count, file_mb, generate, "click", append_only, "click");
         row("  slowest click", count, file_mb, generate, "slowest", append_only, "slowest");
         row("  vs a bare window", count, file_mb, generate, "click", bare, "click");
+        row("  private", count, private_mb, private_generate, "click", generate, "click");
+        row("  slowest, private", count, private_mb, private_generate, "slowest", generate,
+            "slowest");
 
-        auto builds = measure({"index", "index-ref"}, work, data, count, runs);
+        auto builds = measure({{"index", data}, {"index-ref", data}, {"index", private_data}}, work,
+                              count, runs);
         const Samples& index = builds[0];
         const Samples& hashing = builds[1];
+        const Samples& private_index = builds[2];
         row("Index build", count, file_mb, index, "build", hashing, "build",
             memory_cell(index, "peak", "kept", file_mb), memory_cell(hashing, "peak", "", file_mb));
         row("  index bytes/record", count, file_mb, index, "bytes_per_line", hashing, "-");
+        row("  private", count, private_mb, private_index, "build", index, "build",
+            memory_cell(private_index, "peak", "kept", private_mb),
+            memory_cell(index, "peak", "kept", file_mb));
         row("  window stall", count, file_mb, generate, "stall", append_only, "stall");
+        row("  stall, private", count, private_mb, private_generate, "stall", generate, "stall");
 
         if (count <= 5000000) {
-            Deletes deletes = measure_deletes(work, data, count, runs);
+            Deletes deletes = measure_deletes(work, data, private_data, count, runs);
             row("Selective delete", count, file_mb, deletes.ours, "delete", deletes.reference,
                 "delete", memory_cell(deletes.ours, "delete_peak", "", file_mb),
                 memory_cell(deletes.reference, "delete_peak", "", file_mb));
+            row("  private", count, private_mb, deletes.in_private, "delete", deletes.ours,
+                "delete", memory_cell(deletes.in_private, "delete_peak", "", private_mb),
+                memory_cell(deletes.ours, "delete_peak", "", file_mb));
         }
 
-        auto tabs = measure({"tab", "tab-ref"}, work, data, count, runs);
+        auto tabs =
+            measure({{"tab", data}, {"tab-ref", data}, {"tab", private_data}}, work, count, runs);
         const Samples& tab = tabs[0];
         const Samples& lazy = tabs[1];
+        const Samples& private_tab = tabs[2];
         row("Records tab shown", count, file_mb, tab, "shown", lazy, "shown",
             memory_cell(tab, "peak", "kept", file_mb), memory_cell(lazy, "peak", "kept", file_mb));
         row("  tab, file unchanged", count, file_mb, tab, "again", lazy, "again");
+        row("  private", count, private_mb, private_tab, "shown", tab, "shown",
+            memory_cell(private_tab, "peak", "kept", private_mb),
+            memory_cell(tab, "peak", "kept", file_mb));
+        row("  unchanged, private", count, private_mb, private_tab, "again", tab, "again");
+
+        if (count <= 1000000) {
+            Samples on = measure({"private-on"}, work, data, count, runs)[0];
+            row("Private on", count, file_mb, on, "on", {}, "-",
+                memory_cell(on, "peak", "", file_mb));
+        }
         std::filesystem::remove(data);
+        std::filesystem::remove(private_data);
     }
     std::filesystem::remove_all(folder);
     std::printf(
@@ -279,7 +340,11 @@ int driver() {
         "nothing (bare window: the same in a window of the same size holding only a button and a "
         "text box); index = one read of the file hashing every "
         "line; delete = grep -vixF, sync, mv (processes, as ours); tab = a lazy list model over "
-        "the file's lines in a window of the same size.\n"
+        "the file's lines in a window of the same size. Rows \"private\" (file MB: the private "
+        "file's): the same measure over the same records made private (key from a keyring in "
+        "memory), against the row above it over them in plain form; Private on = turning them "
+        "private, one process each (targets: Generate <= 1.2x, tab <= 1.3x, delete <= 2x, "
+        "private on <= 3 s at 1,000,000).\n"
         "Clicks and tab changes run through the window's event loop until the result is painted. "
         "Window stall = the longest the event loop went unanswered from start-up until the index "
         "was ready (reference: the idle window). Memory: peak / kept growth in MB (kept x the "

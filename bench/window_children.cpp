@@ -23,8 +23,10 @@
 #include "app/frm_main.h"
 #include "app/generator.h"
 #include "app/inventory.h"
+#include "app/mdl_visual_style.h"
 #include "app/strength.h"
 #include "bench_children.h"
+#include "bench_keys.h"
 #include "bench_support.h"
 #include "doubles.h"
 #include "platform/posix/posix_file_system.h"
@@ -120,6 +122,8 @@ void click_and_report(QPushButton* button, QLineEdit* shown, const std::function
     report("slowest", {*std::max_element(clicks.begin(), clicks.end())});
 }
 
+// The program's window over the records in `folder`, plain or private alike: the keyring is one
+// in memory that holds the benchmark's key, and nothing else differs from the desktop's start.
 struct Program {
     explicit Program(const std::string& folder) : program(folder) {}
     doubles::FakeProgramInfo program;
@@ -130,8 +134,20 @@ struct Program {
     std::unique_ptr<platform::Registry> registry =
         platform::posix::make_user_registry(program.folder() + "/config");
     program::qt::QtDesktop desktop;
-    std::unique_ptr<app::frmMain> form =
-        desktop.start(program, files, random, instance, *registry, encoding);
+    MemoryKeyStore keys{desktop.crypto};
+    std::unique_ptr<app::frmMain> form = start();
+
+    // QtDesktop::start, with `keys` for the desktop's keyring.
+    std::unique_ptr<app::frmMain> start() {
+        app::Services services{program,           files,         random,          desktop.messages,
+                               desktop.sound,     instance,      desktop.window,  *registry,
+                               desktop.clipboard, desktop.tray,  desktop.shell,   encoding,
+                               desktop.tasks,     desktop.timer, &desktop.crypto, &keys};
+        return app::Main(services, [this](app::frmMain& form) {
+            desktop.window.build(form);
+            desktop.tray.on_mouse = [&form](int button) { form.raise_tray_mouse(button); };
+        });
+    }
 
     bool index_ready() const { return form->records.index_ready(); }
     template <typename T>
@@ -304,6 +320,9 @@ int measure_child(int argc, char** argv, const std::string& kind, const std::str
                   std::size_t count) {
     if (kind == "index" || kind == "index-ref") {
         return index_child(folder + "/sifreler.dat", kind == "index-ref");
+    }
+    if (kind == "private-on") {
+        return private_on_child(folder + "/sifreler.dat");
     }
     ::alarm(600);  // a message box nobody answers must not hold the whole run
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
