@@ -340,6 +340,11 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
     }
     app::BatchRequest batch = request;
     if (batch.words) {
+        // A count out of range is refused before the list is looked for.
+        if (app::check_word_count(*batch.words) == 0) {
+            errors << app::kWordCount << '\n';
+            return 1;
+        }
         const std::string list =
             request.word_list_file.value_or(places.language_file(app::kWordListFile));
         try {

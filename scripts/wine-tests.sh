@@ -50,5 +50,40 @@ for suite in "${suites[@]}"; do
     passed=$((passed + $(grep -c '^\[       OK \]' "$out" || true)))
     failed=$((failed + $(grep -c '^\[  FAILED  \].*(' "$out" || true)))
 done
+# The zip as a user unpacks it into an empty folder: exactly the files packaging/windows-zip.txt
+# names, and a passphrase and a password from it, recorded in the ANSI code page with CR LF.
+zip_check() {
+    local dist=$build/zip-test
+    rm -rf "$dist" && mkdir -p "$dist/unpacked"
+    cmake -B "$build" -DKEYMINT_DIST_DIR="$dist" >>"$log" 2>&1 &&
+        cmake --build "$build" --target windows_zip -j "${JOBS:-2}" >>"$log" 2>&1 ||
+        { echo "the zip could not be built"; return 1; }
+    (cd "$dist/unpacked" && unzip -q "$dist"/keymint-*-windows-x64.zip)
+    local folder
+    folder=$(echo "$dist"/unpacked/keymint-*-windows-x64)
+    local expected actual
+    expected=$(grep -v '^#' "$root/packaging/windows-zip.txt" | sort)
+    actual=$(cd "$folder" && find . -type f | sed 's|^\./||' | sort)
+    [ "$expected" = "$actual" ] || { echo "the zip holds:"; echo "$actual"; return 1; }
+    "$wine" "$folder/keymint.exe" --generate --words 6 >"$dist/words.txt" </dev/null ||
+        { echo "no passphrase from the zip"; return 1; }
+    [ "$(tr -d '\r' <"$dist/words.txt" | wc -w)" -eq 6 ] || { echo "not six words"; return 1; }
+    "$wine" "$folder/keymint.exe" --generate --chars "ğüşİ" --length 5 >/dev/null </dev/null ||
+        { echo "no password from the zip"; return 1; }
+    local records=$folder/sifreler.dat
+    head -c 10 "$records" | cmp -s - <(printf 'temppass\r\n') || { echo "no first line"; return 1; }
+    grep -qxF "$(tr -d '\r' <"$dist/words.txt")"$'\r' "$records" || { echo "not on record"; return 1; }
+    # ğ ü ş İ are F0 FC FE DD in code page 1254.
+    tail -n 1 "$records" | LC_ALL=C grep -qx $'[\xF0\xFC\xFE\xDD]\{5\}\r' ||
+        { echo "the password is not in code page 1254 with CR LF"; return 1; }
+}
+if problem=$(zip_check); then
+    echo "[       OK ] the Windows zip as unpacked"
+    passed=$((passed + 1))
+else
+    echo "[  FAILED  ] the Windows zip as unpacked: $problem"
+    failed=$((failed + 1))
+    status=1
+fi
 echo "wine: $passed passed, $failed failed"
 exit "$status"

@@ -193,6 +193,64 @@ void end_session_on_signals(platform::qt::QtWindow& window) {
     });
 }
 
+// Qt's own options (QGuiApplication's, QApplication's and the X11 plugin's), taken by every Qt
+// program: Qt reads them from the command line itself, so ours passes them over.
+struct QtOption {
+    std::string_view name;
+    bool takes_value;
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"session", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"display", true},
+    {"geometry", true},
+    {"name", true},
+    {"title", true},
+    {"visual", true},
+    {"qmljsdebugger", true},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+// The arguments without Qt's own options and their values.
+std::vector<const char*> without_qt_options(int argc, char** argv) {
+    std::vector<const char*> kept{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        std::string_view name = argument;
+        if (name.starts_with("--")) {
+            name.remove_prefix(2);
+        } else if (name.starts_with('-')) {
+            name.remove_prefix(1);
+        } else {
+            kept.push_back(argv[i]);
+            continue;
+        }
+        const bool has_value = name.find('=') != name.npos;
+        name = name.substr(0, name.find('='));
+        const auto* option =
+            std::find_if(std::begin(kQtOptions), std::end(kQtOptions),
+                         [&](const QtOption& known) { return known.name == name; });
+        if (option == std::end(kQtOptions) || (!option->takes_value && has_value)) {
+            kept.push_back(argv[i]);
+        } else if (option->takes_value && !has_value && i + 1 < argc) {
+            ++i;
+        }
+    }
+    return kept;
+}
+
 platform::posix::OpenSslCrypto crypto;
 platform::posix::SecretServiceKeyStore key_store;
 
@@ -223,8 +281,10 @@ int change_records(const program::CommandLine& line) {
 
 int main(int argc, char** argv) {
     forbid_core_dumps();
-    if (auto exit_code = program::answer_without_window(argc, argv, std::cout, std::cerr,
-                                                        generate_for_script, change_records)) {
+    const std::vector<const char*> ours = without_qt_options(argc, argv);
+    if (auto exit_code =
+            program::answer_without_window(static_cast<int>(ours.size()), ours.data(), std::cout,
+                                           std::cerr, generate_for_script, change_records)) {
         return *exit_code;
     }
     if (!display_available()) {

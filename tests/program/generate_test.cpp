@@ -89,7 +89,8 @@ TEST(Generate, ExitCodesOutputAndMessages) {
          1,
          0,
          "The word list must hold at least 2 different words!"},
-        {{"--generate", "--words", "21", "--word-list", "@two.txt"},
+        // Out of range is said first, even where the list is missing.
+        {{"--generate", "--words", "21", "--word-list", "@none.txt"},
          1,
          0,
          "Passphrase must be 1 to 20 words!"},
