@@ -233,7 +233,9 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
         return 1;
     }
     if (pool_text.empty()) {
-        errors << kSelectChars << '\n';
+        const bool all_look_alike = request.custom_list && request.no_look_alikes &&
+                                    !custom_pool(*request.custom_list, encoding).empty();
+        errors << (all_look_alike ? kOnlyLookAlikes : kSelectChars) << '\n';
         return 1;
     }
     LengthCheck length = check_length(request.length);
@@ -261,12 +263,11 @@ int generate_passphrases(const BatchRequest& request, RecordsFile& records,
                          platform::RandomSource& random, const platform::TextEncoding& encoding,
                          std::ostream& out, std::ostream& errors) {
     const int words = check_word_count(*request.words);
-    const char* refusal = words == 0                                       ? kWordCount
-                          : !usable_separator(request.separator, encoding) ? kBadSeparator
-                          : request.word_list.size() < 2                   ? kShortWordList
-                                                                           : nullptr;
-    if (refusal != nullptr) {
-        errors << refusal << '\n';
+    const std::string refusal =
+        words == 0 ? std::string(kWordCount)
+                   : separator_refusal(request.separator, encoding, code_point_name);
+    if (!refusal.empty() || request.word_list.size() < 2) {
+        errors << (refusal.empty() ? kShortWordList : refusal) << '\n';
         return 1;
     }
     auto draw = [&] {

@@ -83,7 +83,9 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     }
 
     if (strKarakterler.empty()) {
-        return kSelectChars;
+        const bool all_look_alike = !options.from_classes && blnOzelKarakterler.value() != 0 &&
+                                    options.no_look_alikes && !arrOzelKarakterler.text().empty();
+        return all_look_alike ? kOnlyLookAlikes : kSelectChars;
     }
     LengthCheck length = check_length(intUzunluk.text());
     if (length.result == LengthCheck::BelowMinimum) {
@@ -106,8 +108,10 @@ std::string frmMain::generate_passphrase(platform::AppendFile& records_file) {
     if (words == 0) {
         return kWordCount;
     }
-    if (!usable_separator(txtSeparator.text(), services_.encoding)) {
-        return kBadSeparator;
+    if (auto refusal = separator_refusal(txtSeparator.text(), services_.encoding,
+                                         [](std::string_view point) { return std::string(point); });
+        !refusal.empty()) {
+        return refusal;
     }
     try {
         // Read again only when it changed, so that a list put in its place is used at once.

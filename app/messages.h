@@ -22,6 +22,13 @@ inline constexpr const char* kShortWordList = "The word list must hold at least 
 inline constexpr const char* kBadSeparator =
     "The separator can hold only spaces and visible characters!";
 inline constexpr const char* kNoWordList = "Can't read the word list.";
+// Followed by the characters.
+inline constexpr const char* kSeparatorCodePage =
+    "The separator holds characters the records file cannot keep, because it is kept in this "
+    "system's code page:";
+inline constexpr const char* kOnlyLookAlikes =
+    "Every character of the list is one that looks like another, and the option to leave out "
+    "look-alike characters removed them all!";
 // Followed by the characters, on Windows only: the records file is in the ANSI code page there.
 inline constexpr const char* kLeftOutChars =
     "These characters were left out of the list, because the records file is kept in this "

@@ -1,5 +1,7 @@
 #include "app/text.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -294,6 +296,12 @@ std::size_t code_point_count(std::string_view text) {
         ++count;
     }
     return count;
+}
+
+std::string code_point_name(std::string_view code_point) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(first_code_point(code_point)));
+    return name;
 }
 
 }  // namespace app

@@ -29,6 +29,9 @@ bool is_combining_mark(char32_t code);
 // True when the text is well-formed UTF-8 (no stray byte, overlong form or surrogate).
 bool is_utf8(std::string_view text);
 
+// "U+03A9" for "Ω": a character named so that any console shows it.
+std::string code_point_name(std::string_view code_point);
+
 // The text with its letters in upper case: the Latin, Greek and Cyrillic letters of the European
 // alphabets, each on its own (ß stays ß). Other characters stay as they are.
 std::string upper_case(std::string_view text);

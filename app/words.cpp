@@ -6,6 +6,7 @@
 
 #include "app/generator.h"
 #include "app/line_splitter.h"
+#include "app/messages.h"
 #include "app/text.h"
 
 namespace app {
@@ -50,6 +51,19 @@ bool usable_separator(std::string_view separator, const platform::TextEncoding& 
         }
     }
     return true;
+}
+
+std::string separator_refusal(std::string_view separator, const platform::TextEncoding& encoding,
+                              std::string (*name)(std::string_view code_point)) {
+    const std::string unheld = unencodable_characters(separator, encoding);
+    if (!unheld.empty()) {
+        std::string refusal = kSeparatorCodePage;
+        for (const auto& point : code_points(unheld)) {
+            refusal += " " + name(point);
+        }
+        return refusal;
+    }
+    return usable_separator(separator, encoding) ? std::string() : std::string(kBadSeparator);
 }
 
 std::string draw_passphrase(const std::vector<std::string>& words, int count,

@@ -25,6 +25,10 @@ int check_word_count(std::string_view text);
 
 // Whether a separator can stand in a record: spaces and the characters a custom list may hold.
 bool usable_separator(std::string_view separator, const platform::TextEncoding& encoding);
+// Why the separator cannot be used, naming the characters the records' code page cannot hold
+// (`name` shows each); empty when it can.
+std::string separator_refusal(std::string_view separator, const platform::TextEncoding& encoding,
+                              std::string (*name)(std::string_view code_point));
 
 // `count` words, each drawn uniformly from `words` (at least 2), joined by `separator`.
 std::string draw_passphrase(const std::vector<std::string>& words, int count,

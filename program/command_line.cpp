@@ -332,8 +332,9 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
         if (!left_out.empty()) {
             errors << "keymint: left out of --chars, as the records file is kept in this system's "
                       "code page, which cannot hold them:";
+            // They are what the code page cannot hold, nor so the console: named by number.
             for (const auto& point : app::code_points(left_out)) {
-                errors << ' ' << point;
+                errors << ' ' << app::code_point_name(point);
             }
             errors << '\n';
         }

@@ -7,7 +7,14 @@
 namespace platform::win32 {
 
 void fail(const std::string& what, const std::string& path, DWORD error) {
-    throw FileError(what + " \"" + path + "\": " + describe_error(error));
+    std::string text = what + " \"" + path + "\": " + describe_error(error);
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        // The system's words say only that sharing failed: the folder is not the trouble.
+        text +=
+            " The file is in use by another program, which keeps others out of it; close "
+            "that program and try again.";
+    }
+    throw FileError(text);
 }
 
 HANDLE open_disk_file(const std::string& what, const std::string& path, DWORD access,

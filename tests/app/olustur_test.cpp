@@ -140,6 +140,21 @@ TEST_F(Olustur, AnEmptyPoolIsReportedBeforeTheLength) {
     EXPECT_EQ(form->arrOzelKarakterler.text(), "");
 }
 
+// The message says why the pool or the separator cannot be used, naming what it must.
+TEST_F(Olustur, TheOptionOrTheCodePageThatEmptiedItIsNamed) {
+    harness.encoding.refused = {"Ω"};
+    use_custom_list("l1IO0o");
+    form->raise_value_change(form->chkNoLookAlikes, 1);
+    form->raise_click(form->cmdOlustur);
+    form->raise_value_change(form->chkNoLookAlikes, 0);
+    form->raise_value_change(form->chkWords, 1);
+    form->txtSeparator.set_text("-Ω");
+    form->raise_click(form->cmdOlustur);
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[0].text, app::kOnlyLookAlikes);
+    EXPECT_EQ(messages()[1].text, std::string(app::kSeparatorCodePage) + " Ω");
+}
+
 TEST_F(Olustur, APasswordOnRecordIsNeverRecordedTwice) {
     use_custom_list("a");
     form->intUzunluk.set_text("1");

@@ -45,7 +45,7 @@ TEST(Generate, ExitCodesOutputAndMessages) {
          0,
          "keymint: left out of --chars, as the records file "
          "is kept in this system's code page, which cannot "
-         "hold them: ж\nPlease select chars"},
+         "hold them: U+0436\nPlease select chars"},
         {{"--generate", "--length", "51"}, 1, 0, "Password can be max. 50 chars!"},
         {{"--generate", "--chars", "ab", "--length", "1", "-n", "3"},
          1,
@@ -70,7 +70,10 @@ TEST(Generate, ExitCodesOutputAndMessages) {
          1,
          0,
          "Only 520 of the 521 asked for"},
-        {{"--generate", "--no-look-alikes", "--chars", "l1I|O0o"}, 1, 0, "Please select chars"},
+        {{"--generate", "--no-look-alikes", "--chars", "l1I|O0o"},
+         1,
+         0,
+         "Every character of the list is one that looks like another"},
         {{"--generate", "--every-class", "--chars", "ab"},
          2,
          0,
@@ -98,6 +101,11 @@ TEST(Generate, ExitCodesOutputAndMessages) {
          1,
          0,
          "The separator can hold only spaces"},
+        {{"--generate", "--words", "2", "--separator", "-Ω", "--word-list", "@two.txt"},
+         1,
+         0,
+         "The separator holds characters the records file cannot keep, because it is kept in "
+         "this system's code page: U+03A9"},
         {{"--generate", "--words", "3", "--word-list", "@none.txt"},
          1,
          0,

@@ -25,6 +25,7 @@ mkdir -p "$scratch" "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DI
 chmod 700 "$XDG_RUNTIME_DIR"
 cp -r "$(dirname "$keymint")" "$work/program"
 cd "$work/program"
+rm -f sifreler.dat keymint.ini keymint-*.key  # what a run of the build folder left
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 start_keyring() {  # with a password, the login keyring is made and unlocked with it

@@ -7,6 +7,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$(dirname "$(realpath "$1")")" "$work/program"
 cd "$work/program"
+rm -f sifreler.dat keymint.ini keymint-*.key  # what a run of the build folder left
 # Two slices: the first is printed into a pipe nobody reads for a while.
 ./keymint --generate -n 70000 | (sleep 6; cat > "$work/slow.txt") &
 slow=$!
