@@ -46,6 +46,10 @@ void frmMain::generate_password() {
     }
     // Shown only once the records file is let go: while it is open for appending, it is locked,
     // and a script writing to it would wait for the message box.
+    if (!strWordsNote.empty()) {
+        services_.messages.show(strWordsNote, kApplicationTitle, platform::MessageIcon::None);
+        strWordsNote.clear();
+    }
     if (key_missing) {
         ask_recovery_key(*key_missing);
     } else if (!strLeftOut.empty()) {
@@ -118,7 +122,12 @@ std::string frmMain::generate_passphrase(platform::AppendFile& records_file) {
         const std::string path = places_.language_file(kWordListFile);
         const platform::FileStamp stamp = services_.files.stamp(path);
         if (stamp != word_list_stamp) {
-            word_list = parse_word_list(objFSO.read_all(path), services_.encoding);
+            std::size_t unheld = 0;
+            word_list = parse_word_list(read_word_list(objFSO, path, services_.encoding),
+                                        services_.encoding, &unheld);
+            if (unheld > 0) {
+                strWordsNote = words_not_held(unheld);
+            }
             word_list_stamp = stamp;
         }
     } catch (const platform::FileError& error) {

@@ -279,6 +279,8 @@ class frmMain {
     // The word list as last read, and the stamp of the file it was read from.
     std::vector<std::string> word_list;
     std::optional<platform::FileStamp> word_list_stamp;
+    // What the user is told of the list once its Generate is over: words it could not use.
+    std::string strWordsNote;
     bool blnBulundu = false;
     // Characters of the custom list the last draw left out, as the records file cannot hold them;
     // and what the user is told then, from the language file.

@@ -50,6 +50,11 @@ inline constexpr const char* kAskRecoveryKey =
     "of four letters and digits), to put their key back into this desktop's keyring:";
 inline constexpr const char* kKeyRecovered =
     "The key of the private records is back in this desktop's keyring.";
+inline std::string words_not_held(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " word was" : " words were") +
+           " left out of the word list, because the records file is kept in this system's code "
+           "page, which cannot hold them.";
+}
 inline std::string unreadable_lines(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " line" : " lines") +
            " of the records file could not be read as records (damaged, or written by another "

@@ -12,11 +12,17 @@
 namespace app {
 
 std::vector<std::string> parse_word_list(std::string_view text,
-                                         const platform::TextEncoding& encoding) {
+                                         const platform::TextEncoding& encoding,
+                                         std::size_t* unheld) {
     std::vector<std::string> words;
     std::unordered_set<std::string> seen;
+    std::unordered_set<std::string> not_held;
     auto usable = [&](std::string_view word) {
         const auto points = code_points(word);
+        if (!unencodable_characters(word, encoding).empty()) {
+            not_held.insert(std::string(word));
+            return false;
+        }
         return !points.empty() && std::all_of(points.begin(), points.end(), [&](const auto& p) {
             return pool_character(first_code_point(p), encoding);
         });
@@ -33,7 +39,29 @@ std::vector<std::string> parse_word_list(std::string_view text,
             words.push_back(std::move(word));
         }
     });
+    if (unheld != nullptr) {
+        *unheld = not_held.size();
+    }
     return words;
+}
+
+std::string read_word_list(platform::FileSystem& files, const std::string& path,
+                           const platform::TextEncoding& encoding) {
+    auto reading = files.open_as_stored(path);
+    std::string text = platform::read_to_end(*reading);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const bool marked = std::string_view(text).starts_with(kByteOrderMark);
+    if (marked) {
+        text.erase(0, kByteOrderMark.size());
+    }
+    if (is_utf8(text)) {
+        return text;
+    }
+    if (encoding.is_utf8() || marked) {
+        throw platform::FileError("The word list \"" + path +
+                                  "\" is not UTF-8 text: save it as UTF-8, one word a line.");
+    }
+    return files.read_all(path);
 }
 
 int check_word_count(std::string_view text) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/random_source.h"
 #include "platform/text_encoding.h"
 
@@ -17,8 +18,16 @@ inline constexpr const char* kWordListFile = "words.txt";
 // The words of a list, each once, in the order of their first line: a line's last field (the EFF
 // list puts the dice numbers first), blank lines skipped. A word with a character that could not
 // be read off the screen, or that the records file's encoding cannot hold, is left out.
+// `unheld`, when given, receives how many words were left out as the encoding cannot hold them.
 std::vector<std::string> parse_word_list(std::string_view text,
-                                         const platform::TextEncoding& encoding);
+                                         const platform::TextEncoding& encoding,
+                                         std::size_t* unheld = nullptr);
+
+// The text of a word list file: UTF-8 when it is valid UTF-8 (a byte-order mark dropped), else in
+// the files' own encoding, where that is not UTF-8; a list that is neither is refused with a
+// FileError that says so.
+std::string read_word_list(platform::FileSystem& files, const std::string& path,
+                           const platform::TextEncoding& encoding);
 
 // The number of words as typed: 1 to 20, or 0 when the text is no such number.
 int check_word_count(std::string_view text);

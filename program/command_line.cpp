@@ -349,7 +349,12 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
         const std::string list =
             request.word_list_file.value_or(places.language_file(app::kWordListFile));
         try {
-            batch.word_list = app::parse_word_list(files.read_all(list), encoding);
+            std::size_t unheld = 0;
+            batch.word_list =
+                app::parse_word_list(app::read_word_list(files, list, encoding), encoding, &unheld);
+            if (unheld > 0) {
+                errors << "keymint: " << app::words_not_held(unheld) << '\n';
+            }
         } catch (const platform::FileError& problem) {
             errors << app::kNoWordList << ' ' << problem.what() << '\n';
             return 1;

@@ -8,6 +8,7 @@ namespace platform::posix {
 class Utf8Encoding : public TextEncoding {
   public:
     bool can_encode(std::string_view code_point) const override { return !code_point.empty(); }
+    bool is_utf8() const override { return true; }
 };
 
 }  // namespace platform::posix

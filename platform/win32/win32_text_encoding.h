@@ -8,6 +8,7 @@ namespace platform::win32 {
 class Win32TextEncoding : public TextEncoding {
   public:
     bool can_encode(std::string_view code_point) const override;
+    bool is_utf8() const override { return false; }
 };
 
 }  // namespace platform::win32

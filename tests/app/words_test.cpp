@@ -129,3 +129,36 @@ TEST(Passphrase, TheWindowDrawsFromTheListAndRefusesWhatItCannotUse) {
 }
 
 }  // namespace
+
+// A list saved as UTF-8, with or without a byte-order mark, reads as such on every system; one in
+// the ANSI code page only where the files are kept in it; a word the code page cannot hold is
+// left out and counted.
+TEST(WordList, ReadsUtf8AndTheCodePageAndCountsWhatItCannotHold) {
+    doubles::TempFolder folder;
+    native::FileSystem files;
+    doubles::FakeTextEncoding utf8;
+    doubles::FakeTextEncoding code_page;
+    code_page.utf8 = false;
+    code_page.refused = {"ğ"};
+    const std::string turkish = "şeker\r\nçiçek\r\nığdır\r\nİzmir\r\n";
+    for (const std::string& bytes : {turkish, "\xEF\xBB\xBF" + turkish}) {
+        doubles::write_file(folder.file("words.txt"), bytes);
+        for (const auto* encoding : {&utf8, &code_page}) {
+            std::size_t unheld = 0;
+            const auto words = app::parse_word_list(
+                app::read_word_list(files, folder.file("words.txt"), *encoding), *encoding,
+                &unheld);
+            const bool holds_all = encoding == &utf8;
+            EXPECT_EQ(words.size(), holds_all ? 4u : 3u);
+            EXPECT_EQ(words.front(), "şeker");
+            EXPECT_EQ(unheld, holds_all ? 0u : 1u);
+        }
+    }
+    doubles::write_file(folder.file("words.txt"),
+                        "\xFE"
+                        "eker\r\n");  // "şeker" in code page 1254
+    EXPECT_THROW(app::read_word_list(files, folder.file("words.txt"), utf8), platform::FileError);
+#ifdef _WIN32
+    EXPECT_EQ(app::read_word_list(files, folder.file("words.txt"), code_page), "şeker\r\n");
+#endif
+}

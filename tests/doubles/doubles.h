@@ -185,6 +185,8 @@ class FakeTextEncoding : public platform::TextEncoding {
     bool can_encode(std::string_view code_point) const override {
         return !refused.contains(std::string(code_point));
     }
+    bool is_utf8() const override { return utf8; }
+    bool utf8 = true;
     std::set<std::string> refused;
 };
 
