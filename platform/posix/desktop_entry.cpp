@@ -1,5 +1,7 @@
 #include "platform/posix/desktop_entry.h"
 
+#include "platform/posix/exec_quoting.h"
+
 namespace platform::posix {
 namespace {
 
@@ -134,6 +136,45 @@ ParsedEntry parse_entry(std::string_view contents) {
         }
     }
     return entry;
+}
+
+std::optional<std::string> entry_following(std::string_view contents, const std::string& program,
+                                           const std::string& icon) {
+    const std::string exec_line = "Exec=" + exec_from_arguments({program});
+    const std::string icon_line = "Icon=" + escape_value(icon);
+    std::string followed;
+    bool in_main_group = false;
+    bool seen_group = false;
+    bool changed = false;
+    while (!contents.empty()) {
+        const std::size_t end = contents.find('\n');
+        const std::string_view raw = contents.substr(0, end);
+        contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
+        std::string_view line = trim(raw);
+        if (!line.empty() && line.front() == '[') {
+            in_main_group = !seen_group && line == "[Desktop Entry]";
+            seen_group = true;
+        }
+        std::string kept(raw);
+        if (in_main_group && (line.starts_with("Exec=") || line.starts_with("Icon="))) {
+            const std::string& wanted = line.starts_with("Exec=") ? exec_line : icon_line;
+            if (line.starts_with("Exec=")) {
+                // Field codes or arguments a user added stay, only the program is followed.
+                auto arguments = arguments_from_exec(line.substr(5));
+                if (arguments && !arguments->empty() && arguments->front() == program) {
+                    followed += kept + "\n";
+                    continue;
+                }
+            }
+            changed = changed || line != wanted;
+            kept = wanted;
+        }
+        followed += kept + "\n";
+    }
+    if (!changed) {
+        return std::nullopt;
+    }
+    return followed;
 }
 
 }  // namespace platform::posix

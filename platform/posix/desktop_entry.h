@@ -29,4 +29,9 @@ struct ParsedEntry {
 
 ParsedEntry parse_entry(std::string_view contents);
 
+// A program folder's own entry with its Exec naming `program` and its Icon `icon`, the rest as it
+// stands; nothing when it names them already.
+std::optional<std::string> entry_following(std::string_view contents, const std::string& program,
+                                           const std::string& icon);
+
 }  // namespace platform::posix

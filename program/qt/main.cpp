@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/desktop_entry.h"
 #include "platform/posix/openssl_crypto.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_instance_flag.h"
@@ -251,6 +252,25 @@ std::vector<const char*> without_qt_options(int argc, char** argv) {
     return kept;
 }
 
+// A portable folder copied elsewhere keeps the desktop entry the build wrote beside the program:
+// it is made to name the program where it now is, so that a desktop listing the folder starts
+// this one. An installed program's folder is not the user's to write, and has none.
+void follow_program_folder(const platform::ProgramInfo& program, platform::FileSystem& files) {
+    const std::string entry = program.path_of("keymint.desktop");
+    try {
+        if (!files.exists(entry) || !files.folder_writable(program.folder())) {
+            return;
+        }
+        if (auto followed = platform::posix::entry_following(files.read_all(entry),
+                                                             program.path_of(program.base_name()),
+                                                             program.path_of("keymint.png"))) {
+            files.replace(entry, *followed, platform::FileAccess::Normal);
+        }
+    } catch (const platform::FileError&) {
+        // The desktop keeps the entry it has; nothing the user asked for failed.
+    }
+}
+
 platform::posix::OpenSslCrypto crypto;
 platform::posix::SecretServiceKeyStore key_store;
 
@@ -305,6 +325,7 @@ int main(int argc, char** argv) {
     platform::posix::PosixFileSystem files;
     platform::posix::PosixRandomSource random;
     platform::posix::Utf8Encoding encoding;
+    follow_program_folder(program, files);
     platform::posix::PosixInstanceFlag instance(
         program.path_of(program.base_name()),
         platform::posix::PosixInstanceFlag::default_lock_folder());

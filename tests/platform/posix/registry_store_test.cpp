@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/command_line.h"
+#include "platform/posix/desktop_entry.h"
 #include "platform/posix/exec_quoting.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/posix/xdg_autostart.h"
@@ -120,6 +121,28 @@ TEST_F(PosixStoreTest, ExecLinesAndCommandLinesConvertBothWays) {
     EXPECT_EQ(arguments_from_exec("/usr/bin/x %U --opt=\"a b\" %%"),
               (std::vector<std::string>{"/usr/bin/x", "--opt=a b", "%"}));
     EXPECT_EQ(arguments_from_exec("\"unterminated"), std::nullopt);
+}
+
+// A copied portable folder's entry is made to name the program where it now is; an entry that
+// names it already, the program's arguments and the actions' groups stay as they are.
+TEST(PortableEntry, FollowsTheProgramFolder) {
+    const std::string built =
+        "[Desktop Entry]\nName=Keymint\nExec=\"/old place/keymint\"\nIcon=/old place/keymint.png\n"
+        "[Desktop Action New]\nExec=/elsewhere/tool\n";
+    auto followed =
+        platform::posix::entry_following(built, "/new $place/keymint", "/new $place/keymint.png");
+    ASSERT_TRUE(followed);
+    EXPECT_EQ(*followed,
+              "[Desktop Entry]\nName=Keymint\nExec=\"/new \\\\$place/keymint\"\n"
+              "Icon=/new $place/keymint.png\n[Desktop Action New]\nExec=/elsewhere/tool\n");
+    EXPECT_EQ(platform::posix::arguments_from_exec(
+                  platform::posix::parse_entry(*followed).exec.value_or("")),
+              std::vector<std::string>{"/new $place/keymint"});
+    EXPECT_FALSE(platform::posix::entry_following(*followed, "/new $place/keymint",
+                                                  "/new $place/keymint.png"));
+    EXPECT_FALSE(platform::posix::entry_following(
+        "[Desktop Entry]\nExec=/p/keymint %U\nIcon=/p/keymint.png\n", "/p/keymint",
+        "/p/keymint.png"));
 }
 
 TEST_F(PosixStoreTest, AnyProgramPathStartsExactlyThatProgram) {
