@@ -1,6 +1,5 @@
 #include "app/list_items.h"
 
-#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -21,10 +20,7 @@ ListItems ListItems::from_lines(std::string text, std::string_view skipped,
         return line.size() != skipped.size() || (!line.empty() && line[0] != skipped[0]) ||
                line != skipped;
     };
-    std::size_t count = 0;
-    for_each_line(*shared, [&](std::string_view line, std::uint64_t) { count += kept(line); });
     auto starts = std::make_shared<std::vector<std::uint32_t>>();
-    starts->reserve(count);
     for_each_line(*shared, [&](std::string_view line, std::uint64_t start) {
         if (kept(line)) {
             starts->push_back(static_cast<std::uint32_t>(start));

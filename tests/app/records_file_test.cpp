@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/line_splitter.h"
 #include "doubles.h"
 #include "native.h"
 
@@ -36,6 +37,32 @@ TEST(HasLine, MatchesWholeLinesEndedByCrLfLfOrCr) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(app::has_line(c.text, c.line), c.expected) << c.line;
+    }
+}
+
+// Long lines, every kind of line end at every place of an eight-byte word, tabs and high bytes
+// beside them, fed whole and in chunks that cut lines and CR LF pairs anywhere.
+TEST(LineSplitter, FindsEveryLineEndWhereverItFallsAndHoweverTheTextIsCut) {
+    std::string text;
+    std::vector<std::pair<std::string, std::uint64_t>> expected;
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    for (int length = 0; length < 40; ++length) {
+        expected.emplace_back(std::string(length, 'x'), text.size());
+        expected.back().first.append("\t\xC4\xB1").push_back(static_cast<char>('a' + length % 26));
+        text += expected.back().first + ends[length % 3];
+    }
+    expected.emplace_back("", text.size());
+    for (std::size_t chunk : {text.size(), std::size_t{1}, std::size_t{7}, std::size_t{13}}) {
+        std::vector<std::pair<std::string, std::uint64_t>> seen;
+        app::LineSplitter splitter;
+        auto line = [&](std::string_view piece, std::uint64_t start) {
+            seen.emplace_back(std::string(piece), start);
+        };
+        for (std::size_t at = 0; at < text.size(); at += chunk) {
+            splitter.feed(std::string_view(text).substr(at, chunk), line);
+        }
+        splitter.finish(line);
+        EXPECT_EQ(seen, expected) << "in chunks of " << chunk;
     }
 }
 
