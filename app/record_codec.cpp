@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "app/text.h"
+
 namespace app {
 namespace {
 
@@ -13,6 +15,21 @@ constexpr std::string_view kBase64 =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::string_view kBase32 = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 constexpr std::size_t kCodeGroup = 4;
+// A nonce is the case-folded password's tag in these bytes, then the password's own tag.
+constexpr std::size_t kFoldBytes = 2;
+
+// A base64 character's six bits, or 64 for a character outside the alphabet.
+unsigned char base64_value(char c) {
+    static const auto kValues = [] {
+        std::array<unsigned char, 256> values{};
+        values.fill(64);
+        for (std::size_t i = 0; i < kBase64.size(); ++i) {
+            values[static_cast<unsigned char>(kBase64[i])] = static_cast<unsigned char>(i);
+        }
+        return values;
+    }();
+    return kValues[static_cast<unsigned char>(c)];
+}
 
 std::string derived(const platform::Crypto& crypto, std::string_view master,
                     std::string_view info) {
@@ -76,29 +93,38 @@ std::optional<std::string> from_base64(std::string_view text) {
     if (text.size() % 4 != 0) {
         return std::nullopt;
     }
-    std::string bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    for (std::size_t i = 0; i < text.size(); i += 4) {
-        std::uint32_t group = 0;
-        int padding = 0;
-        for (std::size_t k = 0; k < 4; ++k) {
-            const char c = text[i + k];
-            std::size_t value = 0;
-            if (c == '=' && i + 4 == text.size() && k >= 2) {
-                ++padding;
-            } else if (padding > 0 || (value = kBase64.find(c)) == std::string_view::npos) {
-                return std::nullopt;
-            }
-            group = group << 6 | static_cast<std::uint32_t>(value);
-        }
-        bytes.push_back(static_cast<char>(group >> 16));
-        if (padding < 2)
-            bytes.push_back(static_cast<char>(group >> 8 & 0xFF));
-        if (padding < 1)
-            bytes.push_back(static_cast<char>(group & 0xFF));
+    std::size_t padding = 0;
+    if (!text.empty() && text.back() == '=') {
+        padding = text[text.size() - 2] == '=' ? 2 : 1;
     }
-    if (to_base64(bytes) != text) {
-        return std::nullopt;  // stray bits in the last group: another text of the same bytes
+    std::string bytes(text.size() / 4 * 3 - padding, '\0');
+    std::uint32_t group = 0;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < text.size() - padding; ++i) {
+        const unsigned char value = base64_value(text[i]);
+        if (value == 64) {
+            return std::nullopt;
+        }
+        group = group << 6 | value;
+        if (i % 4 == 3) {
+            bytes[at++] = static_cast<char>(group >> 16);
+            bytes[at++] = static_cast<char>(group >> 8 & 0xFF);
+            bytes[at++] = static_cast<char>(group & 0xFF);
+            group = 0;
+        }
+    }
+    // The last group's stray bits must be zero, or another text would stand for the same bytes.
+    if (padding == 1) {
+        if ((group & 3) != 0) {
+            return std::nullopt;
+        }
+        bytes[at++] = static_cast<char>(group >> 10);
+        bytes[at++] = static_cast<char>(group >> 2 & 0xFF);
+    } else if (padding == 2) {
+        if ((group & 15) != 0) {
+            return std::nullopt;
+        }
+        bytes[at++] = static_cast<char>(group >> 4);
     }
     return bytes;
 }
@@ -134,7 +160,10 @@ PrivateRecords::PrivateRecords(const platform::Crypto& crypto, std::string_view 
     : key_id_(key_id(crypto, master)), first_line_(std::string(kPrivateMarker) + key_id_) {
     std::string nonce_key = derived(crypto, master, "keymint records nonce key");
     std::string cipher_key = derived(crypto, master, "keymint records encryption key");
+    std::string fold_key = derived(crypto, master, "keymint records case-folded nonce key");
     nonces_ = crypto.hmac_sha256(nonce_key);
+    folds_ = crypto.hmac_sha256(fold_key);
+    wipe(fold_key);
     cipher_ = crypto.aes_256_gcm(cipher_key);
     wipe(nonce_key);
     wipe(cipher_key);
@@ -155,9 +184,33 @@ std::optional<std::string> PrivateRecords::key_id_of(std::string_view first_line
     return std::string(id);
 }
 
+std::string PrivateRecords::fold_of(std::string_view password) const {
+    return folds_->tag(upper_case(password)).substr(0, kFoldBytes);
+}
+
 std::string PrivateRecords::line_of(std::string_view password) const {
-    const std::string nonce = nonces_->tag(password).substr(0, platform::Aead::kNonceBytes);
+    const std::string nonce =
+        fold_of(password) + nonces_->tag(password).substr(0, platform::Aead::kNonceBytes - kFoldBytes);
     return to_base64(nonce + cipher_->seal(nonce, password));
+}
+
+std::function<bool(std::string_view)> PrivateRecords::may_equal_ignoring_case(
+    std::string_view text) const {
+    const std::string fold = fold_of(text);
+    return [fold](std::string_view line) {
+        // The first four characters hold the nonce's first three bytes; a line too damaged to
+        // tell is read back whole.
+        std::uint32_t group = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const unsigned char value = i < line.size() ? base64_value(line[i]) : 64;
+            if (value == 64) {
+                return true;
+            }
+            group = group << 6 | value;
+        }
+        return static_cast<char>(group >> 16) == fold[0] &&
+               static_cast<char>(group >> 8 & 0xFF) == fold[1];
+    };
 }
 
 std::optional<std::string> PrivateRecords::password_of(std::string_view line) const {
@@ -168,8 +221,10 @@ std::optional<std::string> PrivateRecords::password_of(std::string_view line) co
     }
     const std::string_view nonce = std::string_view(*bytes).substr(0, platform::Aead::kNonceBytes);
     auto password = cipher_->open(nonce, std::string_view(*bytes).substr(nonce.size()));
-    // Only the line this form writes for the password counts as it: one password, one line.
-    if (password && nonces_->tag(*password).compare(0, platform::Aead::kNonceBytes, nonce) != 0) {
+    // Only the line this form writes for the password counts as it: one password, one line. The
+    // case-folded bytes are left to the key's holder: they only speed up a delete.
+    if (password && nonces_->tag(*password).compare(0, nonce.size() - kFoldBytes,
+                                                    nonce.substr(kFoldBytes)) != 0) {
         wipe(*password);
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -30,6 +31,11 @@ class RecordCodec {
     virtual std::optional<std::string> password_of(std::string_view line) const = 0;
     // True for the first line when it is this form's own marker rather than a record.
     bool is_marker(std::string_view line) const { return line == first_line(); }
+    // A quick test that passes every line whose password equals `text` ignoring case, and few
+    // others: a delete reads back only the lines it passes.
+    virtual std::function<bool(std::string_view)> may_equal_ignoring_case(std::string_view) const {
+        return [](std::string_view) { return true; };
+    }
 };
 
 // "temppass" and then one password a line, as it is.
@@ -44,8 +50,9 @@ class PlainRecords : public RecordCodec {
 };
 
 // A first line naming the key, then per record the base64 of a 12-byte nonce, the AES-256-GCM
-// ciphertext of the password and its tag. The nonce is an HMAC of the password, so equal
-// passwords give equal lines and different ones different nonces (see ARCHITECTURE.md).
+// ciphertext of the password and its tag. The nonce is two bytes of an HMAC of the upper-cased
+// password and ten of an HMAC of the password, so equal passwords give equal lines, different
+// ones different nonces, and a delete finds the lines that may match (see ARCHITECTURE.md).
 class PrivateRecords : public RecordCodec {
   public:
     static constexpr std::size_t kKeyBytes = 32;
@@ -56,6 +63,8 @@ class PrivateRecords : public RecordCodec {
     const std::string& first_line() const override { return first_line_; }
     std::string line_of(std::string_view password) const override;
     std::optional<std::string> password_of(std::string_view line) const override;
+    std::function<bool(std::string_view)> may_equal_ignoring_case(
+        std::string_view text) const override;
 
     const std::string& key_id() const { return key_id_; }
 
@@ -65,7 +74,10 @@ class PrivateRecords : public RecordCodec {
     static std::string key_id(const platform::Crypto& crypto, std::string_view master);
 
   private:
+    std::string fold_of(std::string_view password) const;
+
     std::unique_ptr<platform::Mac> nonces_;
+    std::unique_ptr<platform::Mac> folds_;
     std::unique_ptr<platform::Aead> cipher_;
     std::string key_id_;
     std::string first_line_;

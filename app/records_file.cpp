@@ -190,8 +190,13 @@ std::size_t RecordsFile::delete_matching(std::string_view text) {
     Rewriter kept(*replacement);
     kept.line(form->first_line());
     std::size_t unreadable = 0;
+    const auto may_match = form->may_equal_ignoring_case(text);
     for_each_record_line(*form, [&](std::string_view line) {
         if (line.empty()) {
+            return;
+        }
+        if (!may_match(line)) {
+            kept.line(line);
             return;
         }
         auto password = form->password_of(line);

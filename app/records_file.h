@@ -85,7 +85,8 @@ class RecordsFile {
 
     // Removes every record equal to `text` without regard to letter case, and blank lines. The
     // new file starts with its first line; a record that stood in its place stays, below it.
-    // Lines that do not read as records are kept as they are; returns how many there were.
+    // Lines that do not read as records are kept as they are; returns how many of those that
+    // might have held `text` there were (a private file's other lines are not read back).
     std::size_t delete_matching(std::string_view text);
 
     // Rewrites every record into the form `to`, in one replacement under the lock, keeping their

@@ -120,7 +120,7 @@ TEST(PrivateRecords, ALineItCannotReadIsKeptAndNeverARecord) {
     // Another program appends a plain line and damages the first record.
     std::string text = doubles::read_file(file.path);
     const std::size_t record = text.find("\r\n") + 2;
-    text[record + 3] = text[record + 3] == 'A' ? 'B' : 'A';
+    text[record + 10] = text[record + 10] == 'A' ? 'B' : 'A';
     doubles::write_file(file.path, text + "xy\r\n");
 
     EXPECT_FALSE(records.is_on_record("xy"));
@@ -128,7 +128,7 @@ TEST(PrivateRecords, ALineItCannotReadIsKeptAndNeverARecord) {
     ASSERT_EQ(items.size(), 3u);  // the two lines and the empty piece after the last line break
     EXPECT_EQ(items.shown(0), app::ListItems::kUnreadable);
     EXPECT_EQ(items.shown(1), app::ListItems::kUnreadable);
-    EXPECT_EQ(records.delete_matching("XY"), 2u);
+    EXPECT_EQ(records.delete_matching("ABC"), 2u) << "both might have held it";
     EXPECT_EQ(doubles::read_file(file.path), text + "xy\r\n");
     EXPECT_EQ(app::turn_private_off(records), 2u);
     EXPECT_NE(doubles::read_file(file.path).find("\r\nxy\r\n"), std::string::npos);
