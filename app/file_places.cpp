@@ -4,7 +4,9 @@ namespace app {
 
 FilePlaces::FilePlaces(const platform::ProgramInfo& program, platform::FileSystem& files)
     : program_(program), data_folder_(program.folder()) {
-    if (files.folder_writable(data_folder_)) {
+    // An installer's folder is the installer's to change: a per-user install may be writable,
+    // yet an update or an uninstall must never meet the user's records there.
+    if (files.folder_writable(data_folder_) && !files.exists(program.path_of(kInstalledMark))) {
         return;
     }
     // Without a per-user folder the program folder stays, and start-up says it cannot be written.

@@ -7,9 +7,12 @@
 
 namespace app {
 
-// Where the program's files are. A program folder the user may write is portable and holds
-// everything; an installed one only provides the language files, and the user's records and
-// settings go to the user's data folder.
+// The file an installer leaves beside the program: the folder counts as installed, not portable.
+inline constexpr const char* kInstalledMark = "installed.txt";
+
+// Where the program's files are. A program folder the user may write, without an installer's
+// mark, is portable and holds everything; an installed one only provides the language files, and
+// the user's records and settings go to the user's data folder.
 class FilePlaces {
   public:
     FilePlaces(const platform::ProgramInfo& program, platform::FileSystem& files);

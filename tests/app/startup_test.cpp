@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/file_places.h"
 #include "app/inventory.h"
 #include "form_harness.h"
 
@@ -48,6 +49,14 @@ TEST(StartUp, AnInstalledProgramKeepsRecordsAndSettingsInTheUsersDataFolder) {
 #endif
     form.raise_click(form.cmKapat);
     EXPECT_TRUE(std::filesystem::exists(harness.program.data_folder + "/keymint.ini"));
+
+    // A writable folder with the installer's mark counts as installed too.
+    harness.program = doubles::FakeProgramInfo(harness.folder.path());
+    harness.program.data_folder = harness.folder.file("marked/keymint");
+    doubles::write_file(harness.folder.file(app::kInstalledMark), "");
+    harness.start();
+    EXPECT_TRUE(std::filesystem::exists(harness.program.data_folder + "/sifreler.dat"));
+    EXPECT_FALSE(std::filesystem::exists(harness.folder.file("sifreler.dat")));
 
     // The data folder cannot be made: the message names it.
     doubles::write_file(harness.folder.file("file"), "");
