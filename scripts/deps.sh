@@ -19,7 +19,7 @@ packages=(
 wine=false
 for flag in "$@"; do
   case "$flag" in
-    --wine) wine=true; packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales python3 unzip) ;;
+    --wine) wine=true; packages+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 fonts-wine locales python3 unzip nsis) ;;
     --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
     *) echo "deps.sh: unknown option $flag (use --wine, --package)" >&2; exit 2 ;;
   esac

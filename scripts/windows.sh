@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Cross-builds keymint.exe with mingw-w64 and writes dist/keymint-<version>-windows-x64.zip.
+# Cross-builds keymint.exe with mingw-w64 and writes dist/keymint-<version>-windows-x64.zip, the
+# installer dist/keymint-<version>-windows-x64-setup.exe and its winget manifest in dist/winget.
 # The icon's seven sizes are drawn by the Linux artwork tool and packed into an .ico first.
 #   JOBS=n                  parallel build jobs (2)
 #   KEYMINT_LINUX_BUILD     build folder of the artwork tool (build)
 #   KEYMINT_WINDOWS_BUILD   build folder of keymint.exe (build-windows)
-#   KEYMINT_DIST            where the zip goes (dist)
+#   KEYMINT_DIST            where the zip and the installer go (dist)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 linux=${KEYMINT_LINUX_BUILD:-build}
@@ -30,5 +31,5 @@ done
 
 cmake --preset windows -B "$windows" "${launcher[@]}" -DKEYMINT_WINDOWS_ICON="$icons/keymint.ico" \
     -DKEYMINT_DIST_DIR="$dist" >/dev/null
-cmake --build "$windows" --target windows_zip -j "${JOBS:-2}"
-ls -l "$dist"/keymint-*-windows-x64.zip
+cmake --build "$windows" --target windows_zip windows_installer -j "${JOBS:-2}"
+ls -l "$dist"/keymint-*-windows-x64.zip "$dist"/keymint-*-windows-x64-setup.exe

@@ -85,5 +85,67 @@ else
     failed=$((failed + 1))
     status=1
 fi
+# The installer as a user runs it, silently: per user and without administrator, the zip's files,
+# a Start menu entry and an Apps & features entry; the installed program keeps its records in the
+# user's data folder; the uninstaller removes the program and keeps the records, or removes them
+# with /REMOVERECORDS.
+installer_check() {
+    local dist=$build/zip-test
+    cmake --build "$build" --target windows_installer -j "${JOBS:-2}" >>"$log" 2>&1 ||
+        { echo "the installer could not be built"; return 1; }
+    local user=$WINEPREFIX/drive_c/users/$(id -un)
+    local programs=$user/AppData/Local/Programs/Keymint data=$user/AppData/Local/Keymint
+    local menu="$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Keymint.lnk"
+    local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Keymint'
+    local version
+    version=$(sed -n 's/^project(Keymint VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+    rm -rf "$programs" "$data"
+    local round
+    for round in keep remove; do
+        "$wine" "$dist/keymint-$version-windows-x64-setup.exe" /S </dev/null ||
+            { echo "the installer failed"; return 1; }
+        local entry
+        for entry in $(grep -v '^#' "$root/packaging/windows-zip.txt") uninstall.exe; do
+            [ -f "$programs/$entry" ] || { echo "not installed: $entry"; return 1; }
+        done
+        [ -f "$menu" ] || { echo "no Start menu entry"; return 1; }
+        "$wine" reg query "$key" /v DisplayVersion </dev/null 2>/dev/null | grep -q "$version" ||
+            { echo "no Apps & features entry with version $version"; return 1; }
+        "$wine" "$programs/keymint.exe" --generate --words 6 >"$dist/installed.txt" </dev/null ||
+            { echo "no passphrase from the installed program"; return 1; }
+        grep -qxF "$(tr -d '\r' <"$dist/installed.txt")"$'\r' "$data/sifreler.dat" ||
+            { echo "the passphrase is not on record in the user's data folder"; return 1; }
+        [ ! -e "$programs/sifreler.dat" ] || { echo "records beside the installed program"; return 1; }
+        local flags=(/S)
+        [ "$round" = keep ] || flags+=(/REMOVERECORDS)
+        "$wine" "$programs/uninstall.exe" "${flags[@]}" </dev/null ||
+            { echo "the uninstaller failed"; return 1; }
+        # The uninstaller runs on from a copy of itself: wait for it to finish.
+        local tries=0
+        while [ -e "$programs" ] && [ $((tries += 1)) -lt 300 ]; do sleep 0.1; done
+        [ ! -e "$programs" ] || { echo "the program folder is left: $(ls "$programs")"; return 1; }
+        [ ! -e "$menu" ] || { echo "the Start menu entry is left"; return 1; }
+        if "$wine" reg query "$key" </dev/null >/dev/null 2>&1; then
+            echo "the Apps & features entry is left"
+            return 1
+        fi
+        if [ "$round" = keep ]; then
+            [ -f "$data/sifreler.dat" ] || { echo "the uninstaller removed the records"; return 1; }
+        else
+            [ ! -e "$data" ] || { echo "/REMOVERECORDS left the records"; return 1; }
+        fi
+    done
+}
+if ! command -v makensis >/dev/null; then
+    echo "wine-tests: makensis is missing (scripts/deps.sh --wine installs nsis)" >&2
+    status=1
+elif problem=$(installer_check); then
+    echo "[       OK ] the Windows installer, installed and uninstalled"
+    passed=$((passed + 1))
+else
+    echo "[  FAILED  ] the Windows installer: $problem"
+    failed=$((failed + 1))
+    status=1
+fi
 echo "wine: $passed passed, $failed failed"
 exit "$status"
