@@ -68,8 +68,18 @@ expect "the installed program creates ~/.local/share/keymint/sifreler.dat, mode 
 tar -C "$work" -xzf "$tarball"
 portable=$work/keymint-${version}-linux-x86_64
 chown -R 65534:65534 "$portable" 2>/dev/null || true
+expect "the archive holds exactly the files of packaging/linux-archive.txt" \
+  test "$(grep -v '^#' packaging/linux-archive.txt | sort)" = \
+  "$(cd "$portable" && find . -type f | sed 's|^\./||' | sort)"
 expect "the portable program creates sifreler.dat beside itself, mode 600" \
   test "$(start_and_end "$portable/keymint" "$portable/sifreler.dat")" = 600
+# A passphrase from each, as its user runs it: the word list must have come with the program.
+passphrase() {  # passphrase PROGRAM: six words on one line
+  ./scripts/unprivileged.sh "${no_display[@]}" bash -c \
+    'cd "$HOME" && "$1" --generate --words 6' _ "$1" | awk 'NF == 6 { ok = 1 } END { exit !ok }'
+}
+expect "the installed program gives a passphrase" passphrase "$program"
+expect "the portable program gives a passphrase" passphrase "$portable/keymint"
 
 echo "sizes: $(stat -c '%n %s bytes' "$deb" "$tarball" | paste -sd ';')"
 exit $failed

@@ -29,9 +29,14 @@ name=keymint-${version}-linux-x86_64
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/$name"
-cp -r "$build"/bin/Language "$stage/$name/"
-install -m 0755 -s "$build"/bin/keymint "$stage/$name/keymint"
-install -m 0644 "$build"/bin/keymint.png LICENSE "$stage/$name/"
+while read -r entry; do
+  case "$entry" in
+    '#'* | '') ;;
+    keymint) install -D -m 0755 -s "$build/bin/keymint" "$stage/$name/keymint" ;;
+    LICENSE) install -D -m 0644 LICENSE "$stage/$name/LICENSE" ;;
+    *) install -D -m 0644 "$build/bin/$entry" "$stage/$name/$entry" ;;
+  esac
+done <packaging/linux-archive.txt
 tar --sort=name --owner=0 --group=0 --numeric-owner --mode=go-w,a+rX --mtime="@$SOURCE_DATE_EPOCH" \
   -C "$stage" -cf - "$name" | gzip -9n >"$dist/$name.tar.gz"
 
