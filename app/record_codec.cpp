@@ -189,8 +189,8 @@ std::string PrivateRecords::fold_of(std::string_view password) const {
 }
 
 std::string PrivateRecords::line_of(std::string_view password) const {
-    const std::string nonce =
-        fold_of(password) + nonces_->tag(password).substr(0, platform::Aead::kNonceBytes - kFoldBytes);
+    const std::string nonce = fold_of(password) + nonces_->tag(password).substr(
+                                                      0, platform::Aead::kNonceBytes - kFoldBytes);
     return to_base64(nonce + cipher_->seal(nonce, password));
 }
 
