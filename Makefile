@@ -29,11 +29,13 @@ fuzz:
 	fuzz/run.sh ini $${FUZZ_SECONDS:-300}
 	fuzz/run.sh registry $${FUZZ_SECONDS:-300}
 
-# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip.
+# Cross-builds the Windows program: dist/keymint-<version>-windows-x64.zip, the installer
+# dist/keymint-<version>-windows-x64-setup.exe and its winget manifest.
 windows:
 	./scripts/windows.sh
 
-# Builds the zip, the .deb and the archive twice from nothing and compares them byte for byte.
+# Builds the zip, the installer, the .deb and the archive twice from nothing and compares them
+# byte for byte.
 reproducible:
 	./scripts/reproducible.sh
 

@@ -77,14 +77,18 @@ zip_check() {
     tail -n 1 "$records" | LC_ALL=C grep -qx $'[\xF0\xFC\xFE\xDD]\{5\}\r' ||
         { echo "the password is not in code page 1254 with CR LF"; return 1; }
 }
-if problem=$(zip_check); then
-    echo "[       OK ] the Windows zip as unpacked"
-    passed=$((passed + 1))
-else
-    echo "[  FAILED  ] the Windows zip as unpacked: $problem"
-    failed=$((failed + 1))
-    status=1
-fi
+artefact_check() {  # artefact_check NAME FUNCTION: counted as one test
+    local problem
+    if problem=$("$2"); then
+        echo "[       OK ] $1"
+        passed=$((passed + 1))
+    else
+        echo "[  FAILED  ] $1: $problem"
+        failed=$((failed + 1))
+        status=1
+    fi
+}
+artefact_check "the Windows zip as unpacked" zip_check
 # The installer as a user runs it, silently: per user and without administrator, the zip's files,
 # a Start menu entry and an Apps & features entry; the installed program keeps its records in the
 # user's data folder; the uninstaller removes the program and keeps the records, or removes them
@@ -139,13 +143,8 @@ installer_check() {
 if ! command -v makensis >/dev/null; then
     echo "wine-tests: makensis is missing (scripts/deps.sh --wine installs nsis)" >&2
     status=1
-elif problem=$(installer_check); then
-    echo "[       OK ] the Windows installer, installed and uninstalled"
-    passed=$((passed + 1))
 else
-    echo "[  FAILED  ] the Windows installer: $problem"
-    failed=$((failed + 1))
-    status=1
+    artefact_check "the Windows installer, installed and uninstalled" installer_check
 fi
 echo "wine: $passed passed, $failed failed"
 exit "$status"
