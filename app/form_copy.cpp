@@ -58,12 +58,8 @@ void frmMain::PanoyaKopyala(Control& box) {
 void frmMain::clear_own_clipboard() {
     // Something the user copied since is theirs to keep.
     if (chkClearClipboard.value() != 0) {
-        if (!strPanodaki.empty() && services_.clipboard.text() == strPanodaki) {
-            services_.clipboard.clear();
-        }
-        if (!strSecimdeki.empty() && services_.clipboard.selection_text() == strSecimdeki) {
-            services_.clipboard.clear_selection();
-        }
+        services_.clipboard.clear_if_holding(strPanodaki);
+        services_.clipboard.clear_selection_if_holding(strSecimdeki);
     }
     strPanodaki.clear();
     strSecimdeki.clear();

@@ -19,6 +19,18 @@ class Clipboard {
     // empty where the system has none.
     virtual std::string selection_text() const { return {}; }
     virtual void clear_selection() {}
+    // Empty the clipboard, or the selection, while it holds `text` (not empty), and leave
+    // anything else alone. A system that cannot tell now may do it when it can.
+    virtual void clear_if_holding(const std::string& held) {
+        if (!held.empty() && text() == held) {
+            clear();
+        }
+    }
+    virtual void clear_selection_if_holding(const std::string& held) {
+        if (!held.empty() && selection_text() == held) {
+            clear_selection();
+        }
+    }
 
     // Told when the password box put (part of) its text on the clipboard, or on the selection,
     // by a way of its own (its menu, a drag, selecting it) rather than through copy_secret.

@@ -11,6 +11,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
+#include <utility>
 
 #include "platform/qt/artwork.h"
 
@@ -57,7 +58,7 @@ bool is_secret(const QMimeData& data) {
     return data.data(kSecretMark) == "secret";
 }
 
-QtClipboard::QtClipboard() {
+QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
     watching_ = QObject::connect(
         QGuiApplication::clipboard(), &QClipboard::changed, [this](QClipboard::Mode mode) {
             const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
@@ -65,11 +66,52 @@ QtClipboard::QtClipboard() {
                 mode != QClipboard::FindBuffer) {
                 on_secret_copied(data->text().toStdString(), mode == QClipboard::Selection);
             }
+            if (!unfocused_clears_.empty()) {
+                // The window has the focus back, and with it the selection; let Qt take the
+                // focus in first.
+                QTimer::singleShot(100, context_.get(), [this] { clear_again(); });
+            }
         });
 }
 
 QtClipboard::~QtClipboard() {
     QObject::disconnect(watching_);
+}
+
+void QtClipboard::clear_held(QClipboard::Mode mode, const QString& held) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (held.isEmpty() || (mode == QClipboard::Selection && !clipboard->supportsSelection())) {
+        return;
+    }
+    if (QGuiApplication::platformName() != "wayland") {
+        if (clipboard->text(mode) == held) {
+            clipboard->clear(mode);
+        }
+        return;
+    }
+    // A Wayland window without the focus sees no selection but its own, and the compositor may
+    // refuse it a change (GNOME): the selection it is sent with the focus is looked at then.
+    const bool owned =
+        mode == QClipboard::Selection ? clipboard->ownsSelection() : clipboard->ownsClipboard();
+    const QMimeData* data = clipboard->mimeData(mode);
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive ||
+        (!owned && (data == nullptr || data->formats().isEmpty()))) {
+        unfocused_clears_.emplace_back(mode, held);
+        return;
+    }
+    if (clipboard->text(mode) == held) {
+        // The compositor keeps a copy of a selection its owner lets go (weston, GNOME): an empty
+        // selection takes the password's place instead.
+        auto* empty = new QMimeData;
+        empty->setText(QString());
+        clipboard->setMimeData(empty, mode);
+    }
+}
+
+void QtClipboard::clear_again() {
+    for (const auto& [mode, held] : std::exchange(unfocused_clears_, {})) {
+        clear_held(mode, held);
+    }
 }
 
 void QtClipboard::copy_secret(const std::string& text) {
@@ -83,6 +125,14 @@ std::string QtClipboard::text() const {
 
 void QtClipboard::clear() {
     QGuiApplication::clipboard()->clear();
+}
+
+void QtClipboard::clear_if_holding(const std::string& held) {
+    clear_held(QClipboard::Clipboard, QString::fromStdString(held));
+}
+
+void QtClipboard::clear_selection_if_holding(const std::string& held) {
+    clear_held(QClipboard::Selection, QString::fromStdString(held));
 }
 
 std::string QtClipboard::selection_text() const {

@@ -7,8 +7,12 @@
 #include "platform/tray.h"
 
 #include <QClipboard>
+#include <QObject>
+#include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/sound.h"
 
@@ -46,10 +50,18 @@ class QtClipboard : public Clipboard {
     void clear() override;
     std::string selection_text() const override;
     void clear_selection() override;
+    void clear_if_holding(const std::string& held) override;
+    void clear_selection_if_holding(const std::string& held) override;
 
   private:
+    void clear_held(QClipboard::Mode mode, const QString& held);
+    void clear_again();
+
+    std::unique_ptr<QObject> context_;
     QMetaObject::Connection watching_;
     bool copying_ = false;
+    // To be cleared once the window has the focus, while they still hold these texts.
+    std::vector<std::pair<QClipboard::Mode, QString>> unfocused_clears_;
 };
 
 // The desktop's notification area: StatusNotifierItem where the desktop offers it, XEmbed
