@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,14 @@
 namespace app {
 
 class RecordCodec;
+
+}  // namespace app
+
+namespace platform {
+class ReadFile;
+}
+
+namespace app {
 
 // The items of a list box, kept as one text and where each item starts in it, so that ten million
 // records cost little more than the file they came from.
@@ -26,6 +35,12 @@ class ListItems {
     // 4 GiB or more is refused with std::length_error.
     static ListItems from_lines(std::string text, std::string_view skipped,
                                 std::shared_ptr<const RecordCodec> codec = {});
+    // The same from a file read in chunks from its current position, which keeps only where
+    // each line starts and reads a row back from the file as it is asked for: for records read
+    // through `codec`, whose lines are several times their passwords. A row that can no longer
+    // be read is empty.
+    static ListItems from_file(std::unique_ptr<platform::ReadFile> file, std::string_view skipped,
+                               std::shared_ptr<const RecordCodec> codec);
 
     std::size_t size() const { return starts_ ? starts_->size() : 0; }
     bool empty() const { return size() == 0; }
@@ -35,10 +50,18 @@ class ListItems {
     std::string shown(std::size_t index) const;
 
   private:
-    std::string_view up_to(std::size_t index, std::size_t limit) const;
+    // The item's line, at most `limit` bytes of it.
+    std::string up_to(std::size_t index, std::size_t limit) const;
 
-    // Copies share both, so handing the items to a view costs nothing.
+    struct Source {
+        std::mutex reading;
+        std::unique_ptr<platform::ReadFile> file;
+        std::uint64_t size = 0;
+    };
+
+    // Copies share them, so handing the items to a view costs nothing.
     std::shared_ptr<const std::string> text_;
+    std::shared_ptr<Source> source_;
     std::shared_ptr<const std::vector<std::uint32_t>> starts_;
     std::shared_ptr<const RecordCodec> codec_;
 };

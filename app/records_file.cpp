@@ -157,20 +157,29 @@ void RecordsFile::for_each_password(const RecordCodec& codec,
 }
 
 ListItems RecordsFile::list(platform::FileStamp* stamp) {
-    auto reading = files_.open_for_read(path_);
-    const platform::FileStamp opened = reading->stamp();
-    if (stamp != nullptr) {
-        *stamp = opened;
-    }
-    std::string text = platform::read_to_end(*reading);
-    const std::string_view first = std::string_view(text).substr(0, text.find_first_of("\r\n"));
-    if (PrivateRecords::key_id_of(first)) {
-        // Rows are read back only as they are shown.
+    for (int attempt = 0;; ++attempt) {
+        auto reading = files_.open_for_read(path_);
+        const platform::FileStamp opened = reading->stamp();
+        if (stamp != nullptr) {
+            *stamp = opened;
+        }
+        std::string first(kFirstLineBytes, '\0');
+        first.resize(reading->read(first.data(), first.size()));
+        first.resize(std::min(first.size(), first.find_first_of("\r\n")));
+        if (!PrivateRecords::key_id_of(first)) {
+            reading->seek(0);
+            return ListItems::from_lines(platform::read_to_end(*reading), kFirstLine);
+        }
+        // Rows are read back from the file, in its bytes, and decrypted only as they are shown;
+        // the file must be the one just read, not one put in its place meanwhile.
+        auto stored = files_.open_as_stored(path_);
+        if (stored->stamp() != opened && attempt < 3) {
+            continue;
+        }
         Codec form = keys_->codec_for(first);
         const std::string marker = form->first_line();
-        return ListItems::from_lines(std::move(text), marker, std::move(form));
+        return ListItems::from_file(std::move(stored), marker, std::move(form));
     }
-    return ListItems::from_lines(std::move(text), kFirstLine);
 }
 
 // The rewrites begin the new version first, so a read-only file is refused as such, and then

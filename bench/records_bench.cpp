@@ -1,6 +1,7 @@
 // The records file at 10,000 to 10,000,000 records: the program against references that do the
 // same work the plain way, in the same run. Every measurement runs in a fresh child process over a
-// fresh copy of the file, so peaks are its own. KEYMINT_BENCH_MAX_RECORDS limits the sizes.
+// fresh copy of the file, so peaks are its own. KEYMINT_BENCH_MAX_RECORDS and
+// KEYMINT_BENCH_MIN_RECORDS limit the sizes.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -245,8 +246,12 @@ void row(const char* measure, std::size_t count, double file_mb, const Samples& 
 
 int driver() {
     std::size_t limit = 10000000;
+    std::size_t least = 0;
     if (const char* max = std::getenv("KEYMINT_BENCH_MAX_RECORDS")) {
         limit = std::stoul(max);
+    }
+    if (const char* min = std::getenv("KEYMINT_BENCH_MIN_RECORDS")) {
+        least = std::stoul(min);
     }
     const std::string folder =
         (std::filesystem::temp_directory_path() / ("keymint-bench-" + std::to_string(::getpid())))
@@ -261,6 +266,9 @@ int driver() {
     for (std::size_t count : {10000ul, 100000ul, 1000000ul, 5000000ul, 10000000ul}) {
         if (count > limit) {
             break;
+        }
+        if (count < least) {
+            continue;
         }
         const std::string data = folder + "/records-" + std::to_string(count);
         bench::write_records(data, count);

@@ -134,6 +134,30 @@ TEST(PrivateRecords, ALineItCannotReadIsKeptAndNeverARecord) {
     EXPECT_NE(doubles::read_file(file.path).find("\r\nxy\r\n"), std::string::npos);
 }
 
+TEST(PrivateRecords, TheListReadsItsRowsFromTheFileItListed) {
+    PrivateFile file;
+    const std::string long_record(3000, 'x');
+    doubles::write_file(file.path, "temppass\r\nŞifre-ğüş\r\n" + long_record + "\r\nabc");
+    auto records = file.records();
+    ASSERT_TRUE(app::turn_private_on(records, file.random));
+    const app::ListItems items = records.list();
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items.at(0), "Şifre-ğüş");
+    EXPECT_EQ(items.at(1), long_record);
+    EXPECT_EQ(items.shown(1).size(), app::ListItems::kShownBytes + 3);  // cut, and "…"
+    EXPECT_EQ(items.at(2), "abc");
+    // A new file in its place leaves the list with the one it read; a cut one, with what is left.
+    const std::string listed = doubles::read_file(file.path);
+    EXPECT_EQ(app::turn_private_off(records), 0u);
+    EXPECT_EQ(items.at(2), "abc");
+    doubles::write_file(file.path, listed);
+    const app::ListItems again = records.list();
+    doubles::write_file(file.path, listed.substr(0, listed.size() / 2));
+    EXPECT_EQ(again.at(0), "Şifre-ğüş");
+    EXPECT_EQ(again.at(2), "");
+    EXPECT_EQ(again.shown(2), app::ListItems::kUnreadable);
+}
+
 class PrivateWindowTest : public ::testing::Test {
   protected:
     app::frmMain& form() { return *harness.form; }
