@@ -15,7 +15,7 @@ packages=(
   util-linux strace e2fsprogs dosfstools
   at-spi2-core python3-pyatspi dbus
   libssl-dev libsecret-1-dev gnome-keyring libsecret-tools
-  qt6-wayland weston wl-clipboard xdotool
+  libwayland-dev qt6-wayland weston sway wl-clipboard xdotool
 )
 wine=false
 for flag in "$@"; do

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/qt/artwork.h"
+#include "platform/qt/wayland_data_control.h"
 
 namespace platform::qt {
 
@@ -58,7 +59,8 @@ bool is_secret(const QMimeData& data) {
     return data.data(kSecretMark) == "secret";
 }
 
-QtClipboard::QtClipboard() : context_(std::make_unique<QObject>()) {
+QtClipboard::QtClipboard()
+    : context_(std::make_unique<QObject>()), data_control_(std::make_unique<WaylandDataControl>()) {
     watching_ = QObject::connect(
         QGuiApplication::clipboard(), &QClipboard::changed, [this](QClipboard::Mode mode) {
             const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
@@ -86,6 +88,14 @@ void QtClipboard::clear_held(QClipboard::Mode mode, const QString& held) {
     if (QGuiApplication::platformName() != "wayland") {
         if (clipboard->text(mode) == held) {
             clipboard->clear(mode);
+        }
+        return;
+    }
+    if (data_control_->available()) {
+        // The compositor lets any program change the selection (KDE Plasma, wlroots). Without the
+        // focus Keymint still sees a selection of its own, and that only.
+        if (clipboard->text(mode) == held) {
+            data_control_->clear(mode == QClipboard::Selection);
         }
         return;
     }

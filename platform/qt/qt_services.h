@@ -23,6 +23,8 @@ class QTimer;
 
 namespace platform::qt {
 
+class WaylandDataControl;
+
 class QtMessageBoxes : public MessageBoxService {
   public:
     explicit QtMessageBoxes(QWidget* owner) : owner_(owner) {}
@@ -58,6 +60,7 @@ class QtClipboard : public Clipboard {
     void clear_again();
 
     std::unique_ptr<QObject> context_;
+    std::unique_ptr<WaylandDataControl> data_control_;
     QMetaObject::Connection watching_;
     bool copying_ = false;
     // To be cleared once the window has the focus, while they still hold these texts.

@@ -1,9 +1,11 @@
-"""The real program on a real Wayland compositor: weston with its X11 backend inside the private X
+"""The real program on real Wayland compositors: weston with its X11 backend inside the private X
 display, which gives it a seat, and its kiosk shell, which places the window where a click can
-find it; the program driven by keys there and its clipboard read with wl-paste; then a headless weston, which has no seat, where Copy must say that it failed.
+find it; the program driven by keys there and its clipboard read with wl-paste. Then sway, whose
+data-control protocol lets the program clear the clipboard while another window has the focus.
+Last a headless weston, which has no seat, where Copy must say that it failed.
 
-Run inside a private session bus and X display:
-    dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" python3 wayland_clipboard.py KEYMINT
+Run as an ordinary user (sway refuses root) inside a private session bus and X display:
+    xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- python3 wayland_clipboard.py KEYMINT
 """
 import os
 import shutil
@@ -33,7 +35,6 @@ class Session:
         self.runtime = os.path.join(folder, "run")
         os.makedirs(self.runtime, mode=0o700, exist_ok=True)
         self.compositor = None
-        self.shell = ["--shell=kiosk-shell.so"]
 
     def environment(self, socket):
         return dict(os.environ, XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=socket,
@@ -41,14 +42,30 @@ class Session:
                     XDG_CONFIG_HOME=self.folder, XDG_DATA_HOME=self.folder)
 
     def start_compositor(self, backend, socket):
+        self.start(["weston", "--backend=" + backend, "--socket=" + socket, "--width=1000",
+                    "--height=800", "--no-config", "--shell=kiosk-shell.so"], socket, {})
+
+    def start_sway(self):
+        config = os.path.join(self.folder, "sway.conf")
+        with open(config, "w") as text:
+            text.write("focus_follows_mouse no\n")
+        environment = {"WLR_BACKENDS": "x11", "WLR_RENDERER": "pixman", "WLR_X11_OUTPUTS": "1"}
+        self.start(["sway", "-c", config], "wayland-1", environment)
+
+    def start(self, command, socket, extra):
         self.stop_compositor()
         self.socket = socket
-        self.compositor = subprocess.Popen(
-            ["weston", "--backend=" + backend, "--socket=" + socket, "--width=1000",
-             "--height=800", "--no-config"] + self.shell, env=self.environment(socket),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        environment = dict(self.environment(socket), **extra)
+        if command[0] == "sway":
+            del environment["WAYLAND_DISPLAY"]  # else wlroots would nest in it
+        self.compositor = subprocess.Popen(command, env=environment, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
         settle(lambda: os.path.exists(os.path.join(self.runtime, socket)), 20)
         time.sleep(1)  # the shell's panel and background come up after the socket
+
+    def start_client(self, command):
+        return subprocess.Popen(command, env=self.environment(self.socket),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def stop_compositor(self):
         if self.compositor is not None:
@@ -57,8 +74,7 @@ class Session:
             self.compositor = None
 
     def start_program(self):
-        return subprocess.Popen([self.program], env=self.environment(self.socket),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self.start_client([self.program])
 
     def paste(self, *options):
         done = subprocess.run(["wl-paste", "-n", *options], env=self.environment(self.socket),
@@ -184,6 +200,67 @@ def with_a_seat(session):
             window.wait(timeout=30)
 
 
+def stop(window):
+    if window.poll() is None:
+        window.terminate()
+        window.wait(timeout=30)
+
+
+def with_data_control(session):
+    # sway offers the data-control protocol: Keymint clears without the focus, and wl-paste reads
+    # without taking it. A new window takes the focus; with none the focus falls back to Keymint.
+    session.start_sway()
+    subprocess.run(["xdotool", "mousemove", "512", "384"], check=True)
+
+    def copy_by_key():
+        before = session.last_record()
+        for name in ["alt+o", "alt+k", "Return"]:
+            subprocess.run(["xdotool", "key", name], check=True)
+            time.sleep(0.4)
+        settle(lambda: session.paste() == session.last_record() != before)
+        check(session.paste() == session.last_record() != before, "sway: Copy copied")
+
+    window = session.start_program()
+    try:
+        application = application_of(window)
+        check(application is not None, "the window came up on sway")
+        if application is None:
+            return
+        copy_by_key()
+        types = session.paste("-l").split()
+        check("x-kde-passwordManagerHint" in types, "sway: marked secret: %r" % types)
+        other = session.start_client(["weston-flower"])
+        time.sleep(32)
+        check(session.paste() == "", "sway: cleared without the focus: %r" % session.paste())
+        stop(other)
+        time.sleep(0.5)
+        copy_by_key()
+        session.copy("copied by the user")
+        other = session.start_client(["weston-flower"])
+        time.sleep(0.5)
+        press(controls(application, "Çıkış")[0])
+        window.wait(timeout=30)
+        check(session.paste() == "copied by the user", "sway: Exit left the user's copy")
+        stop(other)
+    finally:
+        stop(window)
+
+    window = session.start_program()
+    try:
+        application = application_of(window)
+        if application is not None:
+            time.sleep(0.5)
+            copy_by_key()
+            other = session.start_client(["weston-flower"])
+            time.sleep(0.5)
+            press(controls(application, "Çıkış")[0])
+            window.wait(timeout=30)
+            check(session.paste() == "", "sway: Exit cleared without the focus")
+            stop(other)
+    finally:
+        stop(window)
+
+
 def without_a_seat(session):
     session.start_compositor("headless-backend.so", "keymint-headless")
     window = session.start_program()
@@ -212,6 +289,7 @@ def main(program):
         shutil.copytree(os.path.join(os.path.dirname(program), "Language"),
                         os.path.join(folder, "Language"))
         with_a_seat(session)
+        with_data_control(session)
         without_a_seat(session)
     finally:
         session.stop_compositor()
