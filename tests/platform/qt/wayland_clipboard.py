@@ -7,6 +7,7 @@ Last a headless weston, which has no seat, where Copy must say that it failed.
 Run as an ordinary user (sway refuses root) inside a private session bus and X display:
     xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- python3 wayland_clipboard.py KEYMINT
 """
+import contextlib
 import os
 import shutil
 import subprocess
@@ -152,8 +153,27 @@ def generate_and_copy(session):
     return password
 
 
-def quit_by_button(application, window):
-    focus()  # as a click on it would
+def stop(window):
+    if window.poll() is None:
+        window.terminate()
+        window.wait(timeout=30)
+
+
+@contextlib.contextmanager
+def program(session, where):
+    """The program started on the compositor: its process, and its application on the bus."""
+    window = session.start_program()
+    try:
+        application = application_of(window)
+        check(application is not None, "the window came up on " + where)
+        yield window, application
+    finally:
+        stop(window)
+
+
+def quit_by_button(application, window, focused=True):
+    if focused:
+        focus()  # as a click on it would
     button = controls(application, "Çıkış")
     check(len(button) == 1, "one Çıkış button")
     if button:
@@ -163,10 +183,7 @@ def quit_by_button(application, window):
 
 def with_a_seat(session):
     session.start_compositor("x11-backend.so", "keymint-x11")
-    window = session.start_program()
-    try:
-        application = application_of(window)
-        check(application is not None, "the window came up on weston")
+    with program(session, "weston") as (window, application):
         if application is None:
             return
         password = generate_and_copy(session)
@@ -182,28 +199,12 @@ def with_a_seat(session):
         check(session.paste() == "copied by the user",
               "Exit left what the user copied: %r" % session.paste())
         check(password not in session.paste(), "the first password is not back")
-    finally:
-        if window.poll() is None:
-            window.terminate()
-            window.wait(timeout=30)
 
-    window = session.start_program()
-    try:
-        application = application_of(window)
+    with program(session, "weston") as (window, application):
         if application is not None:
             generate_and_copy(session)
             quit_by_button(application, window)
             check(session.paste() == "", "Exit cleared the password: %r" % session.paste())
-    finally:
-        if window.poll() is None:
-            window.terminate()
-            window.wait(timeout=30)
-
-
-def stop(window):
-    if window.poll() is None:
-        window.terminate()
-        window.wait(timeout=30)
 
 
 def with_data_control(session):
@@ -220,53 +221,42 @@ def with_data_control(session):
         settle(lambda: session.paste() == session.last_record() != before)
         check(session.paste() == session.last_record() != before, "sway: Copy copied")
 
-    window = session.start_program()
-    try:
-        application = application_of(window)
-        check(application is not None, "the window came up on sway")
+    def another_window():
+        window = session.start_client(["weston-flower"])
+        time.sleep(0.5)
+        return window
+
+    with program(session, "sway") as (window, application):
         if application is None:
             return
         copy_by_key()
         types = session.paste("-l").split()
         check("x-kde-passwordManagerHint" in types, "sway: marked secret: %r" % types)
-        other = session.start_client(["weston-flower"])
+        other = another_window()
         time.sleep(32)
         check(session.paste() == "", "sway: cleared without the focus: %r" % session.paste())
         stop(other)
         time.sleep(0.5)
         copy_by_key()
         session.copy("copied by the user")
-        other = session.start_client(["weston-flower"])
-        time.sleep(0.5)
-        press(controls(application, "Çıkış")[0])
-        window.wait(timeout=30)
+        other = another_window()
+        quit_by_button(application, window, focused=False)
         check(session.paste() == "copied by the user", "sway: Exit left the user's copy")
         stop(other)
-    finally:
-        stop(window)
 
-    window = session.start_program()
-    try:
-        application = application_of(window)
+    with program(session, "sway") as (window, application):
         if application is not None:
             time.sleep(0.5)
             copy_by_key()
-            other = session.start_client(["weston-flower"])
-            time.sleep(0.5)
-            press(controls(application, "Çıkış")[0])
-            window.wait(timeout=30)
+            other = another_window()
+            quit_by_button(application, window, focused=False)
             check(session.paste() == "", "sway: Exit cleared without the focus")
             stop(other)
-    finally:
-        stop(window)
 
 
 def without_a_seat(session):
     session.start_compositor("headless-backend.so", "keymint-headless")
-    window = session.start_program()
-    try:
-        application = application_of(window)
-        check(application is not None, "the window came up on a headless weston")
+    with program(session, "a headless weston") as (window, application):
         if application is None:
             return
         for name in ["Şifre Oluştur", "Kopyala"]:
@@ -276,9 +266,6 @@ def without_a_seat(session):
             time.sleep(0.5)
         settle(lambda: controls(application, COPY_FAILED), 10)
         check(controls(application, COPY_FAILED), "without a seat Copy says it failed")
-    finally:
-        window.terminate()
-        window.wait(timeout=30)
 
 
 def main(program):
