@@ -137,12 +137,12 @@ TEST(PrivateRecords, ALineItCannotReadIsKeptAndNeverARecord) {
 TEST(PrivateRecords, TheListReadsItsRowsFromTheFileItListed) {
     PrivateFile file;
     const std::string long_record(3000, 'x');
-    doubles::write_file(file.path, "temppass\r\nŞifre-ğüş\r\n" + long_record + "\r\nabc");
+    doubles::write_file(file.path, "temppass\r\nfirst-one\r\n" + long_record + "\r\nabc");
     auto records = file.records();
     ASSERT_TRUE(app::turn_private_on(records, file.random));
     const app::ListItems items = records.list();
     ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items.at(0), "Şifre-ğüş");
+    EXPECT_EQ(items.at(0), "first-one");
     EXPECT_EQ(items.at(1), long_record);
     EXPECT_EQ(items.shown(1).size(), app::ListItems::kShownBytes + 3);  // cut, and "…"
     EXPECT_EQ(items.at(2), "abc");
@@ -153,7 +153,7 @@ TEST(PrivateRecords, TheListReadsItsRowsFromTheFileItListed) {
     doubles::write_file(file.path, listed);
     const app::ListItems again = records.list();
     doubles::write_file(file.path, listed.substr(0, listed.size() / 2));
-    EXPECT_EQ(again.at(0), "Şifre-ğüş");
+    EXPECT_EQ(again.at(0), "first-one");
     EXPECT_EQ(again.at(2), "");
     EXPECT_EQ(again.shown(2), app::ListItems::kUnreadable);
 }
