@@ -7,17 +7,13 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
-
-class RecordCodec;
-
-}  // namespace app
-
 namespace platform {
 class ReadFile;
 }
 
 namespace app {
+
+class RecordCodec;
 
 // The items of a list box, kept as one text and where each item starts in it, so that ten million
 // records cost little more than the file they came from.

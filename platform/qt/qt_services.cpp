@@ -85,12 +85,6 @@ void QtClipboard::clear_held(QClipboard::Mode mode, const QString& held) {
     if (held.isEmpty() || (mode == QClipboard::Selection && !clipboard->supportsSelection())) {
         return;
     }
-    if (QGuiApplication::platformName() != "wayland") {
-        if (clipboard->text(mode) == held) {
-            clipboard->clear(mode);
-        }
-        return;
-    }
     if (data_control_->available()) {
         // The compositor lets any program change the selection (KDE Plasma, wlroots). Without the
         // focus Keymint still sees a selection of its own, and that only.
@@ -137,11 +131,20 @@ void QtClipboard::clear() {
     QGuiApplication::clipboard()->clear();
 }
 
+// On X11 the clipboard can be read and changed at any time, as the base class assumes.
 void QtClipboard::clear_if_holding(const std::string& held) {
+    if (QGuiApplication::platformName() != "wayland") {
+        Clipboard::clear_if_holding(held);
+        return;
+    }
     clear_held(QClipboard::Clipboard, QString::fromStdString(held));
 }
 
 void QtClipboard::clear_selection_if_holding(const std::string& held) {
+    if (QGuiApplication::platformName() != "wayland") {
+        Clipboard::clear_selection_if_holding(held);
+        return;
+    }
     clear_held(QClipboard::Selection, QString::fromStdString(held));
 }
 

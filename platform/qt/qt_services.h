@@ -56,6 +56,7 @@ class QtClipboard : public Clipboard {
     void clear_selection_if_holding(const std::string& held) override;
 
   private:
+    // On Wayland.
     void clear_held(QClipboard::Mode mode, const QString& held);
     void clear_again();
 
