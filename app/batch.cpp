@@ -11,6 +11,8 @@
 
 #include "app/generator.h"
 #include "app/messages.h"
+#include "app/password_rules.h"
+#include "app/site_rules.h"
 #include "app/strength.h"
 #include "app/text.h"
 #include "app/words.h"
@@ -24,43 +26,26 @@ constexpr std::uint64_t kSlice = 65536;
 // Up to this many passwords are looked for in one read of the records file.
 constexpr std::uint64_t kLookedForInOneRead = 65536;
 
-bool pool_from(const BatchRequest& request, const platform::TextEncoding& encoding,
-               std::string& pool, std::vector<std::string>& classes, std::string& problem) {
-    PoolOptions options;
-    options.no_look_alikes = request.no_look_alikes;
+// The request as the window's rules read it.
+bool rules_from(const BatchRequest& request, PasswordRules& rules, std::string& problem) {
+    rules.pool.no_look_alikes = request.no_look_alikes;
+    rules.pool.every_class = request.every_class;
+    rules.pool.exclude = request.exclude;
+    rules.length = request.length;
     if (request.custom_list) {
-        options.from_classes = false;
-        pool = character_pool(options, *request.custom_list, encoding);
+        rules.pool.from_classes = false;
+        rules.custom_list = *request.custom_list;
         return true;
     }
-    options.upper = options.lower = options.number = options.other = false;
+    rules.pool.ticked.fill(false);
     for (char letter : request.classes) {
-        switch (letter) {
-            case 'U':
-            case 'u':
-                options.upper = true;
-                break;
-            case 'L':
-            case 'l':
-                options.lower = true;
-                break;
-            case 'D':
-            case 'd':
-                options.number = true;
-                break;
-            case 'O':
-            case 'o':
-                options.other = true;
-                break;
-            default:
-                problem = std::string("Unknown character class '") + letter +
-                          "': use U (upper case), L (lower case), D (digits) or O (others).";
-                return false;
+        auto index = class_of_letter(letter);
+        if (!index) {
+            problem = std::string("Unknown character class '") + letter + "': use " +
+                      class_list(true) + ".";
+            return false;
         }
-    }
-    pool = character_pool(options, {}, encoding);
-    if (request.every_class) {
-        classes = chosen_classes(options);
+        rules.pool.ticked[*index] = true;
     }
     return true;
 }
@@ -203,6 +188,69 @@ bool enough_passphrases_left(const BatchRequest& request, RecordsFile& records,
     return false;
 }
 
+// The same for a site's rule, when it allows few enough passwords to count those on record.
+bool enough_by_rule_left(const BatchRequest& request, RecordsFile& records,
+                         const RecordCodec& codec, std::uint64_t most_lines, const RulePlan& plan,
+                         std::ostream& errors) {
+    const std::uint64_t enough = saturating_add(request.count, most_lines);
+    if (plan.bits > std::log2(static_cast<double>(enough)) + 1) {
+        return true;
+    }
+    const auto possible = static_cast<std::uint64_t>(std::llround(std::exp2(plan.bits)));
+    std::unordered_set<std::string> on_record;
+    records.for_each_password(codec, [&](std::string_view line) {
+        auto points = code_points(line);
+        const bool drawable =
+            static_cast<int>(points.size()) == plan.length &&
+            std::all_of(points.begin(), points.end(), [&](const std::string& point) {
+                return std::binary_search(plan.pool.begin(), plan.pool.end(), point);
+            });
+        if (drawable && plan.meets(line)) {
+            on_record.emplace(line);
+        }
+    });
+    const std::uint64_t left = possible - std::min<std::uint64_t>(possible, on_record.size());
+    if (left >= request.count) {
+        return true;
+    }
+    errors << "Only " << left << " of the " << request.count
+           << " asked for can be drawn by this rule without repeating a password on record.\n";
+    return false;
+}
+
+int generate_by_rule(const BatchRequest& request, RecordsFile& records,
+                     platform::RandomSource& random, const platform::TextEncoding& encoding,
+                     std::ostream& out, std::ostream& errors) {
+    std::string problem;
+    const auto rule = parse_site_rule(*request.rules, problem);
+    if (!rule) {
+        errors << "The rule \"" << *request.rules << "\" cannot be read: " << problem << ".\n";
+        return 1;
+    }
+    std::optional<int> length;
+    if (request.length_given) {
+        const LengthCheck check = check_length(request.length);
+        if (check.result != LengthCheck::Valid) {
+            errors << (check.result == LengthCheck::BelowMinimum ? kTooShort : kTooLong) << '\n';
+            return 1;
+        }
+        length = check.length;
+    }
+    PoolOptions options;
+    options.no_look_alikes = request.no_look_alikes;
+    options.exclude = request.exclude;
+    const RulePlan plan = plan_site_rule(*rule, length, options, encoding);
+    if (!plan.message.empty()) {
+        errors << plan.message << '\n';
+        return 1;
+    }
+    auto draw = [&] { return plan.draw(random); };
+    auto enough = [&](std::uint64_t most_lines, const RecordCodec& codec) {
+        return enough_by_rule_left(request, records, codec, most_lines, plan, errors);
+    };
+    return draw_and_record(request, records, draw, enough, out, errors);
+}
+
 }  // namespace
 
 void BufferedRandom::fill(std::uint8_t* bytes, std::size_t count) {
@@ -225,36 +273,24 @@ int generate_batch(const BatchRequest& request, RecordsFile& records,
     if (request.words) {
         return generate_passphrases(request, records, random, encoding, out, errors);
     }
-    std::string pool_text;
+    if (request.rules) {
+        return generate_by_rule(request, records, random, encoding, out, errors);
+    }
+    PasswordRules rules;
     std::string problem;
-    std::vector<std::string> classes;
-    if (!pool_from(request, encoding, pool_text, classes, problem)) {
+    if (!rules_from(request, rules, problem)) {
         errors << problem << '\n';
         return 1;
     }
-    if (pool_text.empty()) {
-        const bool all_look_alike = request.custom_list && request.no_look_alikes &&
-                                    !custom_pool(*request.custom_list, encoding).empty();
-        errors << (all_look_alike ? kOnlyLookAlikes : kSelectChars) << '\n';
+    const PasswordPlan plan = rules.validate(encoding);
+    if (!plan.drawable()) {
+        errors << plan.message << '\n';
         return 1;
     }
-    LengthCheck length = check_length(request.length);
-    if (length.result != LengthCheck::Valid) {
-        errors << (length.result == LengthCheck::BelowMinimum ? kTooShort : kTooLong) << '\n';
-        return 1;
-    }
-    if (classes.size() > static_cast<std::size_t>(length.length)) {
-        errors << too_short_for_every_class(classes.size()) << '\n';
-        return 1;
-    }
-    const std::vector<std::string> pool = code_points(pool_text);
-    auto draw = [&] {
-        return classes.empty() ? draw_password(pool, length.length, random)
-                               : draw_with_every_class(pool, classes, length.length, random);
-    };
+    auto draw = [&] { return plan.draw(random); };
     auto enough = [&](std::uint64_t most_lines, const RecordCodec& codec) {
-        return enough_left(request, records, codec, most_lines, pool, classes, length.length,
-                           errors);
+        return enough_left(request, records, codec, most_lines, plan.points, plan.classes,
+                           plan.length, errors);
     };
     return draw_and_record(request, records, draw, enough, out, errors);
 }

@@ -26,6 +26,12 @@ struct BatchRequest {
     bool allow_repeats = false;
     bool every_class = false;  // each of the classes at least once
     bool no_look_alikes = false;
+    std::string exclude{};  // never drawn
+    // A site's rules, in the Password Rules language, instead of the classes or the list; the
+    // length then is that of `length` only when `length_given`.
+    std::optional<std::string> rules{};
+    bool length_given = false;
+    std::optional<std::string> site{};  // where the command line finds `rules`
     // Passphrases instead: this many words (as typed), drawn from `word_list`, joined by
     // `separator`.
     std::optional<std::string> words{};

@@ -3,6 +3,7 @@
 #include "app/accessibility.h"
 #include "app/generator.h"
 #include "app/messages.h"
+#include "app/password_rules.h"
 #include "app/strength.h"
 #include "app/text.h"
 #include "app/words.h"
@@ -65,46 +66,40 @@ std::string frmMain::generate_and_record(platform::AppendFile& records_file) {
     if (chkWords.value() == 1) {
         return generate_passphrase(records_file);
     }
-    PoolOptions options;
-    options.from_classes = blnTumKarakterler.value() != 0;
-    options.upper = blnUpper.value() == 1;
-    options.lower = blnLower.value() == 1;
-    options.number = blnNumber.value() == 1;
-    options.other = blnOzel.value() == 1;
-    options.no_look_alikes = chkNoLookAlikes.value() == 1;
-    options.every_class = chkEveryClass.value() == 1;
-    required_classes.clear();
-    if (!options.from_classes && blnOzelKarakterler.value() != 0) {
+    PasswordRules rules = generator_rules();
+    if (rules.custom_list) {
         // The box shows the list as it is used.
-        strLeftOut = unencodable_characters(arrOzelKarakterler.text(), services_.encoding);
-        arrOzelKarakterler.set_text(custom_pool(arrOzelKarakterler.text(), services_.encoding));
+        strLeftOut = unencodable_characters(*rules.custom_list, services_.encoding);
+        arrOzelKarakterler.set_text(custom_pool(*rules.custom_list, services_.encoding));
     }
-    if (options.from_classes || blnOzelKarakterler.value() != 0) {
-        strKarakterler = character_pool(options, arrOzelKarakterler.text(), services_.encoding);
-    }
-    if (options.every_class) {
-        required_classes = chosen_classes(options);
-    }
-
-    if (strKarakterler.empty()) {
-        const bool all_look_alike = !options.from_classes && blnOzelKarakterler.value() != 0 &&
-                                    options.no_look_alikes && !arrOzelKarakterler.text().empty();
-        return all_look_alike ? kOnlyLookAlikes : kSelectChars;
-    }
-    LengthCheck length = check_length(intUzunluk.text());
-    if (length.result == LengthCheck::BelowMinimum) {
-        return kTooShort;
-    }
-    if (length.result == LengthCheck::AboveMaximum) {
+    const PasswordPlan plan = rules.validate(services_.encoding);
+    strKarakterler = plan.problem == PasswordPlan::EmptyPool ? std::string() : plan.pool;
+    required_classes = plan.classes;
+    if (plan.problem == PasswordPlan::TooLong) {
         intUzunluk.set_text(kLengthAfterTooLong);
-        return kTooLong;
     }
-    if (required_classes.size() > static_cast<std::size_t>(length.length)) {
-        return too_short_for_every_class(required_classes.size());
+    if (!plan.drawable()) {
+        return plan.message;
     }
-    SifreOlustur(length.length);
+    SifreOlustur(plan);
     record_and_show(records_file);
     return {};
+}
+
+PasswordRules frmMain::generator_rules() {
+    PasswordRules rules;
+    rules.pool.from_classes = blnTumKarakterler.value() != 0;
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        rules.pool.ticked[i] = class_box(i).value() == 1;
+    }
+    rules.pool.no_look_alikes = chkNoLookAlikes.value() == 1;
+    rules.pool.every_class = chkEveryClass.value() == 1;
+    rules.pool.exclude = txtExclude.text();
+    if (!rules.pool.from_classes && blnOzelKarakterler.value() != 0) {
+        rules.custom_list = arrOzelKarakterler.text();
+    }
+    rules.length = intUzunluk.text();
+    return rules;
 }
 
 std::string frmMain::generate_passphrase(platform::AppendFile& records_file) {
@@ -178,11 +173,8 @@ void frmMain::show_strength() {
     lblStrength.set_caption(strength_text(whole_bits(bits), spoken_));
 }
 
-void frmMain::SifreOlustur(int length) {
-    strYeniSifre = required_classes.empty()
-                       ? draw_password(strKarakterler, length, services_.random)
-                       : draw_with_every_class(code_points(strKarakterler), required_classes,
-                                               length, services_.random);
+void frmMain::SifreOlustur(const PasswordPlan& plan) {
+    strYeniSifre = plan.draw(services_.random);
 }
 
 bool frmMain::SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file) {

@@ -7,12 +7,8 @@
 namespace app {
 
 void frmMain::Dil() {
-    const std::pair<const char*, Control*> captions[] = {
+    std::vector<std::pair<std::string_view, Control*>> captions = {
         {"AllChars", &blnTumKarakterler},
-        {"UCases", &blnUpper},
-        {"LCases", &blnLower},
-        {"Numbers", &blnNumber},
-        {"OtherChars", &blnOzel},
         {"OnlyChars", &blnOzelKarakterler},
         {"Generate", &cmdOlustur},
         {"Copy", &cmdKopyala},
@@ -28,6 +24,9 @@ void frmMain::Dil() {
         {"Records", &Frame3},
         {"Options", &Frame4},
     };
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        captions.emplace_back(kCharClasses[i].language_key, &class_box(i));
+    }
     const std::string path = places_.language_file("lang.ini");
     // Captions added later keep their built-in text when a language file lacks them.
     const std::pair<const char*, Control*> later_captions[] = {
@@ -36,9 +35,11 @@ void frmMain::Dil() {
         {"NoLookAlikes", &chkNoLookAlikes},
         {"Words", &chkWords},
         {"PrivateRecords", &chkPrivate},
+        {"ExcludeChars", &lblExclude},
         {"WordCount", &lblWordCount},
         {"Separator", &lblSeparator},
         {"WordListLicence", &lblWordList},
+        {"RulesLicence", &lblRulesLicence},
         {"AboutText", &lblDescription},
         {"License", &lblLicence},
         {"DataFolder", &lblFolder},
@@ -54,7 +55,7 @@ void frmMain::Dil() {
         return;
     }
     for (const auto& [key, control] : captions) {
-        control->set_caption(language->value("Default", key));
+        control->set_caption(language->value("Default", std::string(key)));
     }
     for (const auto& [key, control] : later_captions) {
         std::string caption = language->value("Default", key);

@@ -5,8 +5,10 @@
 namespace app {
 
 void frmMain::KutuDurumu() {
-    bool any_class = blnUpper.value() != 0 || blnLower.value() != 0 || blnNumber.value() != 0 ||
-                     blnOzel.value() != 0;
+    bool any_class = false;
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        any_class = any_class || class_box(i).value() != 0;
+    }
     cmdOlustur.set_enabled(any_class);
 }
 
@@ -27,8 +29,8 @@ void frmMain::blnOzel_Click() {
 }
 
 void frmMain::blnTumKarakterler_Click() {
-    for (auto* box : {&blnUpper, &blnLower, &blnNumber, &blnOzel}) {
-        box->set_enabled(true);
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        class_box(i).set_enabled(true);
     }
     blnOzelKarakterler.set_value(0);
     arrOzelKarakterler.set_enabled(false);
@@ -37,8 +39,8 @@ void frmMain::blnTumKarakterler_Click() {
 }
 
 void frmMain::blnOzelKarakterler_Click() {
-    for (auto* box : {&blnUpper, &blnLower, &blnNumber, &blnOzel}) {
-        box->set_enabled(false);
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        class_box(i).set_enabled(false);
     }
     arrOzelKarakterler.set_enabled(true);
     arrOzelKarakterler.set_background(SystemColour::WindowBackground);

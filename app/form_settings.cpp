@@ -6,12 +6,12 @@ namespace app {
 
 void frmMain::IniKaydet() {
     // In one rewrite, in the order the keys have always been written: a failure saves none.
-    ini::WriteIniKeys(objFSO, places_.data_file("keymint.ini"), "Default",
-                      {{"uppercase", IniKontrol(blnUpper)},
-                       {"lovercase", IniKontrol(blnLower)},
-                       {"numbers", IniKontrol(blnNumber)},
-                       {"otherchars", IniKontrol(blnOzel)},
-                       {"numberofchars", intUzunluk.text()}});
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        keys.emplace_back(kCharClasses[i].ini_key, IniKontrol(class_box(i)));
+    }
+    keys.emplace_back("numberofchars", intUzunluk.text());
+    ini::WriteIniKeys(objFSO, places_.data_file("keymint.ini"), "Default", keys);
 }
 
 std::string frmMain::IniKontrol(const Control& box) const {

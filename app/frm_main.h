@@ -14,6 +14,7 @@
 #include "app/event.h"
 #include "app/file_places.h"
 #include "app/messages.h"
+#include "app/password_rules.h"
 #include "app/records_file.h"
 #include "app/records_keeper.h"
 #include "app/services.h"
@@ -97,7 +98,9 @@ class frmMain {
     std::string generate_passphrase(platform::AppendFile& records_file);
     // Records strYeniSifre unless it is on record, and shows it unless the rules refuse it.
     void record_and_show(platform::AppendFile& records_file);
-    void SifreOlustur(int length);
+    void SifreOlustur(const PasswordPlan& plan);
+    // The generator's options as the controls hold them.
+    PasswordRules generator_rules();
     bool SifreKontrol(const std::string& strSifre, platform::AppendFile& records_file);
 
     // ---- Options and input rules ----
@@ -195,6 +198,9 @@ class frmMain {
 
   public:
     // Controls placed on the window
+    // The check box of kCharClasses[i].
+    Control& class_box(std::size_t i) { return control(kCharClasses[i].control); }
+
     Control& Image1 = control("Image1");
     Control& SSTab1 = control("SSTab1");
     Control& cmdGizle = control("cmdGizle");
@@ -240,6 +246,8 @@ class frmMain {
     Control& lblSeparator = control("lblSeparator");
     Control& txtSeparator = control("txtSeparator");
     Control& chkPrivate = control("chkPrivate");
+    Control& lblExclude = control("lblExclude");
+    Control& txtExclude = control("txtExclude");
     // Tab "About"
     Control& lblVersion = control("lblVersion");
     Control& lblDescription = control("lblDescription");
@@ -250,6 +258,7 @@ class frmMain {
     Control& lblMakerLink = control("lblMakerLink");
     Control& lblAdviceLink = control("lblAdviceLink");
     Control& lblWordList = control("lblWordList");
+    Control& lblRulesLicence = control("lblRulesLicence");
     // Tray menu
     Control& systrayshow = control("systrayshow");
     Control& systrayhide = control("systrayhide");

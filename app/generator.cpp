@@ -10,11 +10,6 @@ namespace app {
 
 namespace {
 
-constexpr std::string_view kUpperClass = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-constexpr std::string_view kLowerClass = "abcdefghijklmnopqrstuvwxyz";
-constexpr std::string_view kNumberClass = "0123456789";
-constexpr std::string_view kOtherClass = "!^+%&()=?_£#${[]}\\|*@€~";
-
 bool readable_character(char32_t code) {
     bool surrogate = code >= 0xD800 && code <= 0xDFFF;
     return !surrogate && code <= 0x10FFFF && !is_invisible(code) && !is_combining_mark(code);
@@ -106,14 +101,20 @@ std::string custom_pool(std::string_view text, const platform::TextEncoding& enc
 
 namespace {
 
-std::string without_look_alikes(std::string_view text) {
+std::string without(std::string_view text, std::string_view left_out) {
     std::string kept;
     for (const auto& point : code_points(text)) {
-        if (kLookAlikes.find(point) == std::string_view::npos) {
+        if (left_out.find(point) == std::string_view::npos) {
             kept += point;
         }
     }
     return kept;
+}
+
+std::string as_options_say(std::string_view characters, const PoolOptions& options) {
+    std::string kept =
+        options.no_look_alikes ? without(characters, kLookAlikes) : std::string(characters);
+    return options.exclude.empty() ? kept : without(kept, options.exclude);
 }
 
 }  // namespace
@@ -123,13 +124,12 @@ std::vector<std::string> chosen_classes(const PoolOptions& options) {
     if (!options.from_classes) {
         return classes;
     }
-    for (auto [ticked, characters] : {std::pair{options.upper, kUpperClass},
-                                      {options.lower, kLowerClass},
-                                      {options.number, kNumberClass},
-                                      {options.other, kOtherClass}}) {
-        if (ticked) {
-            classes.push_back(options.no_look_alikes ? without_look_alikes(characters)
-                                                     : std::string(characters));
+    for (std::size_t i = 0; i < kClassCount; ++i) {
+        if (options.ticked[i]) {
+            if (std::string characters = as_options_say(kCharClasses[i].characters, options);
+                !characters.empty()) {
+                classes.push_back(std::move(characters));
+            }
         }
     }
     return classes;
@@ -138,8 +138,7 @@ std::vector<std::string> chosen_classes(const PoolOptions& options) {
 std::string character_pool(const PoolOptions& options, std::string_view custom_list,
                            const platform::TextEncoding& encoding) {
     if (!options.from_classes) {
-        std::string pool = custom_pool(custom_list, encoding);
-        return options.no_look_alikes ? without_look_alikes(pool) : pool;
+        return as_options_say(custom_pool(custom_list, encoding), options);
     }
     std::string pool;
     for (const auto& characters : chosen_classes(options)) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/char_classes.h"
 #include "platform/random_source.h"
 #include "platform/text_encoding.h"
 
@@ -33,21 +34,22 @@ int spin_length(std::string_view text, int step);
 // How the pool is formed: from the ticked classes, or from the user's own list.
 struct PoolOptions {
     bool from_classes = true;  // false: the custom list
-    bool upper = true;
-    bool lower = true;
-    bool number = true;
-    bool other = true;
+    // Which of kCharClasses are ticked.
+    std::array<bool, kClassCount> ticked = {true, true, true, true};
     // Leaves out the characters one is easily read as another (kLookAlikes).
     bool no_look_alikes = false;
     // Every ticked class at least once; for the classes only, a custom list is one class.
     bool every_class = false;
+    // Characters never drawn, whatever else the options say; a class they empty drops out.
+    std::string exclude = {};
 };
 
 // Characters read for one another on paper or on screen: l 1 I |, O 0 o, and the quotes.
 inline constexpr std::string_view kLookAlikes = "l1I|O0o`'\"";
 
 // The ticked classes' characters, one string each, in the pool's order; without the look-alikes
-// when the options say so. Empty for a custom list.
+// when the options say so, and without the excluded characters (a class left empty is dropped).
+// Empty for a custom list.
 std::vector<std::string> chosen_classes(const PoolOptions& options);
 
 // The characters a password is drawn from, in order; duplicates of a custom list keep their

@@ -1,5 +1,6 @@
 #include "app/inventory.h"
 
+#include "app/char_classes.h"
 #include "app/links.h"
 
 namespace app {
@@ -30,13 +31,13 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         {"blnTumKarakterler", K::OptionButton, "Picture1", kTabGenerate, "Tüm Karakterler",
          {0, 0, 1935, 495}, 25, "", 1},
         {"blnUpper", K::CheckBox, "Frame1", kTabGenerate, "Büyük Harfler (A-Z)", {480, 600, 1935, 495},
-         23, "Include ABCDEFGHIJKLMNOPQRSTUVWXYZ chars.", 1},
+         23, class_tooltip(kCharClasses[0]), 1},
         {"blnLower", K::CheckBox, "Frame1", kTabGenerate, "Küçük Harfler (a-z)", {480, 960, 1695, 495},
-         22, "Include abcdefghijklmnopqrstuvwxyz chars.", 1},
+         22, class_tooltip(kCharClasses[1]), 1},
         {"blnNumber", K::CheckBox, "Frame1", kTabGenerate, "Numaralar (0-9)", {480, 1320, 1455, 495},
-         21, "Include 0123456789 chars.", 1},
+         21, class_tooltip(kCharClasses[2]), 1},
         {"blnOzel", K::CheckBox, "Frame1", kTabGenerate, "Diğer Karakterler", {480, 1680, 1575, 495},
-         19, "Include !^+%&()=?_£#${[]}\\|*@€~ chars.", 1},
+         19, class_tooltip(kCharClasses[3]), 1},
         {"Picture2", K::Container, "Frame1", kTabGenerate, "", {240, 2160, 3375, 495}, 26},
         {"blnOzelKarakterler", K::OptionButton, "Picture2", kTabGenerate,
          "&Sadece Aşağıdaki Karakterler", {0, 120, 2895, 375}, 27},
@@ -86,6 +87,10 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
         // Shows what the records file says it is, once it has been read.
         {"chkPrivate", K::CheckBox, "SSTab1", kTabOptions, "Kayıt&ları şifreli sakla",
          {360, 4035, 3855, 375}, 40},
+        // Left out of every pool, the classes' and the list's.
+        {"lblExclude", K::Label, "SSTab1", kTabOptions, "Kullanılmayacak karakterler:",
+         {360, 4575, 2175, 255}},
+        {"txtExclude", K::TextBox, "SSTab1", kTabOptions, "", {2535, 4515, 1695, 375}, 41},
 
         // Tab "About"
         {"lblVersion", K::Label, "SSTab1", kTabAbout, kWindowTitle, {240, 600, 3975, 255}},
@@ -103,6 +108,9 @@ const std::vector<ControlDefinition>& frmMain_inventory() {
          {240, 3780, 3975, 255}, 34, "Go to " + std::string(kAdviceLink.address)},
         {"lblWordList", K::Label, "SSTab1", kTabAbout,
          "Kelime listesi: EFF'nin büyük kelime listesi, CC BY 3.0 lisansıyla", {240, 4200, 3975, 495}},
+        {"lblRulesLicence", K::Label, "SSTab1", kTabAbout,
+         "Sitelerin şifre kuralları: Apple'ın password-manager-resources listesi, MIT lisansıyla",
+         {240, 4755, 3975, 495}},
 
         // The tray's pop-up menu
         {"systrayshow", K::MenuItem, "systraymenu", kOnEveryTab, "Show"},

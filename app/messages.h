@@ -29,6 +29,8 @@ inline constexpr const char* kSeparatorCodePage =
 inline constexpr const char* kOnlyLookAlikes =
     "Every character of the list is one that looks like another, and the option to leave out "
     "look-alike characters removed them all!";
+inline constexpr const char* kExcludedAll =
+    "Every character the password could be drawn from is among the characters to leave out!";
 // Followed by the characters, on Windows only: the records file is in the ANSI code page there.
 inline constexpr const char* kLeftOutChars =
     "These characters were left out of the list, because the records file is kept in this "

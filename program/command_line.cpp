@@ -4,10 +4,12 @@
 #include <array>
 #include <charconv>
 
+#include "app/char_classes.h"
 #include "app/file_places.h"
 #include "app/generator.h"
 #include "app/messages.h"
 #include "app/private_records.h"
+#include "app/site_rules.h"
 #include "app/text.h"
 #include "app/words.h"
 
@@ -61,6 +63,10 @@ std::string another_action(CommandLine& line, CommandLine::Action action) {
     return {};
 }
 
+// The classes' letters and names, for --classes.
+const std::string kClassLetters = app::class_letters();
+const std::string kClassHelp = app::class_list(false) + " (all)";
+
 const std::array kOptions = {
     Option{"-h", "--help", "", "show this help and exit",
            [](CommandLine& line, std::string_view) {
@@ -91,12 +97,13 @@ const std::array kOptions = {
                return is_number(value) ? std::string() : wants(value, "a number");
            },
            true},
-    Option{"", "--classes", "ULDO", "upper case, lower case, digits, others (all four)",
+    Option{"", "--classes", kClassLetters, kClassHelp,
            [](CommandLine& line, std::string_view value) {
                line.batch.classes = value;
-               return value.find_first_not_of("ULDOuldo") == value.npos
-                          ? std::string()
-                          : wants(value, "some of the letters U, L, D and O");
+               const bool known = std::all_of(value.begin(), value.end(), [](char letter) {
+                   return app::class_of_letter(letter).has_value();
+               });
+               return known ? std::string() : wants(value, "some of the letters " + kClassLetters);
            },
            true},
     Option{"", "--chars", "LIST", "only these characters; spaces are dropped",
@@ -104,6 +111,24 @@ const std::array kOptions = {
                line.batch.custom_list = std::string(value);
                // Stray bytes would become U+FFFD and be recorded as such.
                return app::is_utf8(value) ? std::string() : std::string("takes UTF-8 text only");
+           },
+           true},
+    Option{"", "--exclude", "CHARS", "never use these characters",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.exclude = value;
+               return app::is_utf8(value) ? std::string() : std::string("takes UTF-8 text only");
+           },
+           true},
+    Option{"", "--rules", "RULES", "draw by a site's rules, as in 'minlength: 8; required: digit;'",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.rules = std::string(value);
+               return app::is_utf8(value) ? std::string() : std::string("takes UTF-8 text only");
+           },
+           true},
+    Option{"", "--site", "DOMAIN", "draw by the rules the shipped list knows for DOMAIN",
+           [](CommandLine& line, std::string_view value) {
+               line.batch.site = std::string(value);
+               return value.empty() ? wants(value, "a domain") : std::string();
            },
            true},
     Option{"-n", "", "COUNT", "how many passwords, 1 to 100000000 (1)",
@@ -235,6 +260,16 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     if (script_option != nullptr && other_action) {
         return refuse(name_of(*script_option) + " goes with --generate");
     }
+    line.batch.length_given = length_given;
+    if (line.batch.rules && line.batch.site) {
+        return refuse("--rules and --site do not go together: use one of them");
+    }
+    const bool by_rule = line.batch.rules || line.batch.site;
+    if (by_rule && (classes_given || line.batch.custom_list || line.batch.every_class)) {
+        return refuse(std::string(line.batch.site ? "--site" : "--rules") +
+                      " chooses the characters itself: leave out --classes, --chars and "
+                      "--every-class");
+    }
     if (classes_given && line.batch.custom_list) {
         return refuse("--classes and --chars do not go together: use one of them");
     }
@@ -242,7 +277,8 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
         return refuse("--every-class goes with the classes, not with --chars");
     }
     const bool for_passwords = classes_given || line.batch.custom_list || line.batch.every_class ||
-                               line.batch.no_look_alikes || length_given;
+                               line.batch.no_look_alikes || length_given ||
+                               !line.batch.exclude.empty() || by_rule;
     if (line.batch.words && for_passwords) {
         return refuse("--words does not go with the options of passwords");
     }
@@ -256,8 +292,13 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
 std::string usage_text() {
     std::string text =
         "Usage: keymint [OPTION]\n"
-        "  or:  keymint --generate [--length N] [--classes ULDO | --chars LIST] [-n COUNT]\n"
-        "                          [--every-class] [--no-look-alikes] [--allow-repeats]\n"
+        "  or:  keymint --generate [--length N] [--classes " +
+        kClassLetters +
+        " | --chars LIST] [-n COUNT]\n"
+        "                          [--every-class] [--no-look-alikes] [--exclude CHARS]\n"
+        "                          [--allow-repeats]\n"
+        "  or:  keymint --generate --rules RULES | --site DOMAIN [--length N] [-n COUNT]\n"
+        "                          [--no-look-alikes] [--exclude CHARS] [--allow-repeats]\n"
         "  or:  keymint --generate --words N [--separator S] [--word-list FILE] [-n COUNT]\n"
         "                          [--allow-repeats]\n"
         "  or:  keymint --private on|off\n"
@@ -340,6 +381,24 @@ int generate_passwords(const app::BatchRequest& request, platform::ProgramInfo& 
         }
     }
     app::BatchRequest batch = request;
+    if (const auto& site = request.site) {
+        try {
+            const auto sites = app::read_site_list(files, places.language_file(app::kSiteListFile));
+            const app::SiteEntry* entry = app::find_site(sites, *site);
+            if (entry == nullptr) {
+                errors << "keymint: the list of sites' rules knows no rules for '" << *site
+                       << "'; give them with --rules.\n";
+                return 1;
+            }
+            batch.rules = entry->rules;
+        } catch (const platform::FileError& problem) {
+            errors << "Can't read the list of sites' rules. " << problem.what() << '\n';
+            return 1;
+        } catch (const std::runtime_error& problem) {
+            errors << "keymint: " << problem.what() << '\n';
+            return 1;
+        }
+    }
     if (batch.words) {
         // A count out of range is refused before the list is looked for.
         if (app::check_word_count(*batch.words) == 0) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "app/char_classes.h"
 #include "app/file_places.h"
 #include "app/inventory.h"
 #include "form_harness.h"
@@ -120,7 +122,15 @@ TEST(Inventory, NamesAreUniqueAndContainersComeFirst) {
             << control.name << " before " << control.container;
         EXPECT_TRUE(seen.insert(control.name).second) << control.name;
     }
-    EXPECT_EQ(app::frmMain_inventory().size(), 55u);
+    // Each class of characters has its check box.
+    for (const auto& characters : app::kCharClasses) {
+        const auto& inventory = app::frmMain_inventory();
+        auto box = std::find_if(inventory.begin(), inventory.end(), [&](const auto& control) {
+            return control.name == characters.control;
+        });
+        ASSERT_NE(box, inventory.end()) << characters.control;
+        EXPECT_EQ(box->kind, app::ControlKind::CheckBox) << characters.control;
+    }
 }
 
 }  // namespace

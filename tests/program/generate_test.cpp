@@ -114,6 +114,21 @@ TEST(Generate, ExitCodesOutputAndMessages) {
         {{"--generate", "--words", "3", "--length", "8"}, 2, 0, "keymint: --words does not go"},
         {{"--generate", "--separator", "-"}, 2, 0, "keymint: --separator goes with --words"},
         {{"--generate", "--word-list", "a.txt"}, 2, 0, "keymint: --word-list goes with --words"},
+        // Characters left out, and sites' rules.
+        {{"--generate", "--exclude", "cab", "--chars", "abc"},
+         1,
+         0,
+         "Every character the password could be drawn from is among the characters to leave out!"},
+        {{"--generate", "--rules", "minlength: 12; required: digit", "-n", "3"}, 0, 3, ""},
+        {{"--generate", "--rules", "minlength: 60"}, 1, 0, "The rule \"minlength: 60\" cannot"},
+        {{"--generate", "--rules", "required: [ab"}, 1, 0, "The rule \"required: [ab\" cannot"},
+        {{"--generate", "--rules", "maxlength: 6", "--length", "8"}, 1, 0, "The rule"},
+        {{"--generate", "--site", "apple.com", "--classes", "LD"},
+         2,
+         0,
+         "keymint: --site chooses the characters itself"},
+        {{"--generate", "--site", "apple.com"}, 1, 0, "Can't read the list of sites' rules."},
+        {{"--generate", "--site", "a.b", "--rules", "x"}, 2, 0, "keymint: --rules and --site"},
     };
     for (const auto& c : cases) {
         doubles::TempFolder folder;

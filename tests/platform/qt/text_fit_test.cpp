@@ -61,11 +61,13 @@ class TextFitTest : public WindowFixture {
         // The longest read-out the strength label shows.
         form->lblStrength.set_caption(app::strength_text(100, form->spoken_texts()));
         int checked = 0;
+        int captioned = 0;
         for (const auto& control : form->controls()) {
             QWidget* widget = window->widget(control.name());
             if (widget == nullptr) {
                 continue;
             }
+            captioned += control.caption().empty() ? 0 : 1;
             QSize room;
             QSize size = needed(widget, room);
             if (size.isEmpty()) {
@@ -81,7 +83,8 @@ class TextFitTest : public WindowFixture {
                                     .arg(room.width())
                                     .arg(room.height())));
         }
-        QCOMPARE(checked, 37);
+        // Every caption, and the text boxes' texts besides.
+        QVERIFY2(checked >= captioned, qPrintable(QString("%1 of %2").arg(checked).arg(captioned)));
     }
 };
 
